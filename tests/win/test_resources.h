@@ -1,0 +1,3 @@
+#pragma once
+// Resources that only the Windows-side tests link in.
+#define IDB_TEST_NOT_A_PNG 900

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the release programs and starts one under Wine:
+# on the current display if there is one, otherwise on a private Xvfb screen, where a
+# screenshot is taken and its path printed. INKVANE_DPI=120 or 144 picks the logical DPI.
+#   tools/run.sh            the picture gallery
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+dpi=${INKVANE_DPI:-96}
+export INKVANE_DPI=$dpi
+
+program=build/win32/inkvane_gallery.exe
+title="Inkvane gallery"
+shot_name=gallery
+
+echo "== run: installing missing packages"
+bash tools/install-deps.sh
+echo "== run: building (build/win32)"
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 -j "$(nproc)"
+
+if [ -n "${DISPLAY:-}" ]; then
+  echo "== run: starting $program at $dpi DPI on $DISPLAY"
+  exec tests/wine-run.sh "$program"
+fi
+
+xvfb_pid=
+program_pid=
+cleanup() {
+  [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
+  WINEPREFIX="$root/build/win32/wine/dpi$dpi" wineserver -k 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+}
+trap cleanup EXIT
+
+for n in $(seq 120 199); do
+  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
+done
+Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+xvfb_pid=$!
+export DISPLAY=":$n"
+for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.05; done
+
+echo "== run: no display; starting $program at $dpi DPI on Xvfb $DISPLAY"
+tests/wine-run.sh "$program" &
+program_pid=$!
+window=$(timeout 60 xdotool search --sync --onlyvisible --name "^$title\$" | head -n 1)
+sleep 1  # let the first paint finish
+mkdir -p build/screenshots
+shot="$root/build/screenshots/$shot_name-dpi$dpi.png"
+import -window "$window" "$shot"
+echo "== run: screenshot written to $shot"
