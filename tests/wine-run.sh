@@ -55,6 +55,9 @@ REGEDIT4
 "Microsoft YaHei"="WenQuanYi Micro Hei"
 "微软雅黑"="WenQuanYi Micro Hei"
 
+[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]
+"Managed"="N"
+
 [HKEY_CURRENT_USER\\Software\\Wine\\WineBrowser]
 "Browsers"="$recorder"
 

@@ -1,3 +1,4 @@
 #pragma once
 // Resources that only the Windows-side tests link in.
 #define IDB_TEST_NOT_A_PNG 900
+#define IDD_TEST_HOST 901

@@ -1,0 +1,61 @@
+#include "controls/image_button.h"
+
+#include "controls/control_behaviour.h"
+#include "controls/png_resource.h"
+#include "controls/scaling.h"
+
+IMPLEMENT_DYNAMIC(CImageButtonEx, CButton)
+
+BEGIN_MESSAGE_MAP(CImageButtonEx, CButton)
+  ON_WM_ERASEBKGND()
+  ON_WM_MOUSEMOVE()
+  ON_WM_MOUSELEAVE()
+  ON_WM_MOUSEHOVER()
+  ON_WM_LBUTTONDOWN()
+  ON_WM_LBUTTONUP()
+END_MESSAGE_MAP()
+
+CImageButtonEx::~CImageButtonEx() = default;
+
+void CImageButtonEx::PreSubclassWindow() {
+  SwitchToOwnerDraw(*this);
+  CButton::PreSubclassWindow();
+}
+
+void CImageButtonEx::SetImage(UINT nId) {
+  if (!LoadPngResource(nId, m_pImage) || !m_pImage) return;
+  const ScreenDpi dpi = ReadScreenDpi();
+  const ControlSize size =
+      StripControlSize(m_pImage->GetWidth(), m_pImage->GetHeight(), dpi.x, dpi.y);
+  SetWindowPos(nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE);
+}
+
+void CImageButtonEx::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) {
+  CDC dc(lpDrawItemStruct->hDC);
+  const CRect item(lpDrawItemStruct->rcItem);
+  dc.FillSolidRect(item, m_crBackground);
+  if (!m_pImage) return;
+  gdip::Graphics graphics(dc.m_hDC);
+  graphics.DrawImage(*m_pImage, {0, 0, item.Width(), item.Height()},
+                     StripFrame(m_pImage->GetWidth(), m_pImage->GetHeight(), m_nState));
+}
+
+BOOL CImageButtonEx::OnEraseBkgnd(CDC*) { return TRUE; }
+
+void CImageButtonEx::OnMouseMove(UINT, CPoint) { TrackHoverAndLeave(*this); }
+
+void CImageButtonEx::OnMouseLeave() {
+  ApplyMouseEvent(*this, MouseEvent::Leave, m_nState, m_bEnabled, true);
+}
+
+void CImageButtonEx::OnMouseHover(UINT, CPoint) {
+  ApplyMouseEvent(*this, MouseEvent::Hover, m_nState, m_bEnabled, true);
+}
+
+void CImageButtonEx::OnLButtonDown(UINT, CPoint) {
+  ApplyMouseEvent(*this, MouseEvent::LButtonDown, m_nState, m_bEnabled, true);
+}
+
+void CImageButtonEx::OnLButtonUp(UINT, CPoint) {
+  ApplyMouseEvent(*this, MouseEvent::LButtonUp, m_nState, m_bEnabled, true);
+}
