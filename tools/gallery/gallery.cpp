@@ -1,14 +1,17 @@
 // Developer's gallery: every picture of the program's resources, loaded and drawn through
-// the program's own loader at the screen's DPI, on a checkerboard that shows transparency.
+// the program's own loader at the screen's DPI on a checkerboard that shows transparency,
+// and the controls of the kit, live: they follow the mouse as they do in the installer.
 #include <windows.h>
 
 #include <array>
 #include <memory>
 
 #include "controls/gdiplus_image.h"
-#include "controls/image_frames.h"
+#include "controls/image_button.h"
 #include "controls/png_resource.h"
 #include "controls/scaling.h"
+#include "framework/afxwin.h"
+#include "gallery_resources.h"
 #include "res/resource.h"
 
 namespace {
@@ -17,12 +20,12 @@ constexpr int kMargin = 16;
 
 struct Placed {
   UINT id;
-  int x, y;    // at 96 DPI
+  int x, y;    // at 96 DPI, inside the margin
   int divide;  // backgrounds are shown at half size to fit the screen
 };
 
 // Backgrounds on the first row, button strips on the second, bars on the third.
-constexpr std::array kLayout = {
+constexpr std::array kPictures = {
     Placed{IDB_PNG_BACKGROUND_READY, 0, 0, 2},       Placed{IDB_PNG_BACKGROUND_INSTALLING, 316, 0, 2},
     Placed{IDB_PNG_BACKGROUND_FINISHED, 632, 0, 2},  Placed{IDB_PNG_INSTALL_BUTTON, 0, 216, 1},
     Placed{IDB_PNG_RUN_BUTTON, 176, 216, 1},         Placed{IDB_PNG_CHANGE_BUTTON, 352, 216, 1},
@@ -32,96 +35,88 @@ constexpr std::array kLayout = {
     Placed{IDB_PNG_PROGRESS_FILL, 0, 410, 1},
 };
 constexpr SIZE kContent{932, 420};
+constexpr POINT kLiveCloseButtons{780, 216};  // the two close buttons, live, on white and on red
 
-struct Gallery {
-  gdip::StartupToken gdiplus;
-  std::array<std::unique_ptr<gdip::Image>, kLayout.size()> images;
-  ScreenDpi dpi = ReadScreenDpi();
+constexpr COLORREF kBandRed = RGB(231, 75, 63);
 
-  int X(int v) const { return ScaleToDpi(v, dpi.x); }
-  int Y(int v) const { return ScaleToDpi(v, dpi.y); }
+class CGalleryDlg : public CDialog {
+public:
+  CGalleryDlg() : CDialog(IDD_GALLERY) {
+    for (std::size_t i = 0; i < kPictures.size(); ++i) LoadPngResource(kPictures[i].id, m_images[i]);
+  }
 
-  void Paint(HDC dc, const RECT& client) const {
-    // Checkerboard, so that transparent pixels are visible as such.
-    const int cell = X(8);
-    HBRUSH light = ::CreateSolidBrush(RGB(250, 250, 250));
-    HBRUSH dark = ::CreateSolidBrush(RGB(214, 214, 214));
-    for (int y = 0; y < client.bottom; y += cell) {
-      for (int x = 0; x < client.right; x += cell) {
-        const RECT square{x, y, x + cell, y + cell};
-        ::FillRect(dc, &square, ((x / cell + y / cell) % 2) ? dark : light);
-      }
-    }
-    ::DeleteObject(light);
-    ::DeleteObject(dark);
+protected:
+  BOOL OnInitDialog() override {
+    RECT frame{0, 0, X(kContent.cx + 2 * kMargin), Y(kContent.cy + 2 * kMargin)};
+    ::AdjustWindowRectEx(&frame, GetStyle(), FALSE, 0);
+    SetWindowPos(nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top, SWP_NOZORDER);
 
-    gdip::Graphics graphics(dc);
-    for (std::size_t i = 0; i < kLayout.size(); ++i) {
-      const Placed& place = kLayout[i];
-      if (!images[i]) continue;
-      const int w = static_cast<int>(images[i]->GetWidth());
-      const int h = static_cast<int>(images[i]->GetHeight());
+    const int left = X(kMargin + kLiveCloseButtons.x), top = Y(kMargin + kLiveCloseButtons.y);
+    m_close.Create(L"", 0x50000200, CRect(left, top, left, top), this, 1001);
+    m_close.SetImage(IDB_PNG_CLOSE);
+    m_closeOnRed.Create(L"", 0x50000200, CRect(left + X(30), top, left + X(30), top), this, 1002);
+    m_closeOnRed.SetImage(IDB_PNG_CLOSE_WHITE);
+    m_closeOnRed.m_crBackground = kBandRed;
+    return TRUE;
+  }
+
+  // Either close button ends the gallery: its click reaches the owner like any command.
+  void OnCloseButton() { EndDialog(IDOK); }
+
+  void OnPaint() {
+    CPaintDC dc(this);
+    CRect client;
+    GetClientRect(&client);
+    PaintCheckerboard(dc, client);
+    gdip::Graphics graphics(dc.m_hDC);
+    for (std::size_t i = 0; i < kPictures.size(); ++i) {
+      const Placed& place = kPictures[i];
+      if (!m_images[i]) continue;
+      const int w = static_cast<int>(m_images[i]->GetWidth());
+      const int h = static_cast<int>(m_images[i]->GetHeight());
       const int left = X(kMargin + place.x), top = Y(kMargin + place.y);
-      if (place.id == IDB_PNG_CLOSE_WHITE) {  // drawn on the message box's red band
-        const RECT band{left, top, left + X(w), top + Y(h)};
-        HBRUSH red = ::CreateSolidBrush(RGB(231, 75, 63));
-        ::FillRect(dc, &band, red);
-        ::DeleteObject(red);
-      }
-      const RECT dest{left, top, left + X(w) / place.divide, top + Y(h) / place.divide};
-      graphics.DrawImage(*images[i], dest, {0, 0, w, h});
+      if (place.id == IDB_PNG_CLOSE_WHITE) dc.FillSolidRect(CRect(left, top, left + X(w), top + Y(h)), kBandRed);
+      graphics.DrawImage(*m_images[i], {left, top, left + X(w) / place.divide, top + Y(h) / place.divide},
+                         {0, 0, w, h});
     }
   }
+
+  BOOL OnEraseBkgnd(CDC*) { return TRUE; }
+
+  DECLARE_MESSAGE_MAP()
+
+private:
+  int X(int v) const { return ScaleToDpi(v, m_dpi.x); }
+  int Y(int v) const { return ScaleToDpi(v, m_dpi.y); }
+
+  void PaintCheckerboard(CDC& dc, const CRect& area) const {
+    const int cell = X(8);
+    for (int y = 0; y < area.bottom; y += cell) {
+      for (int x = 0; x < area.right; x += cell) {
+        const bool dark = (x / cell + y / cell) % 2;
+        dc.FillSolidRect(CRect(x, y, x + cell, y + cell), dark ? RGB(214, 214, 214) : RGB(250, 250, 250));
+      }
+    }
+  }
+
+  ScreenDpi m_dpi = ReadScreenDpi();
+  gdip::StartupToken m_gdiplus;
+  std::array<std::unique_ptr<gdip::Image>, kPictures.size()> m_images;
+  CImageButtonEx m_close;
+  CImageButtonEx m_closeOnRed;
 };
 
-LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* gallery = reinterpret_cast<Gallery*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  switch (message) {
-    case WM_NCCREATE:
-      ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(
-                              reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-      break;
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = ::BeginPaint(window, &paint);
-      RECT client;
-      ::GetClientRect(window, &client);
-      gallery->Paint(dc, client);
-      ::EndPaint(window, &paint);
-      return 0;
-    }
-    case WM_DESTROY:
-      ::PostQuitMessage(0);
-      return 0;
-  }
-  return ::DefWindowProcW(window, message, wParam, lParam);
-}
+BEGIN_MESSAGE_MAP(CGalleryDlg, CDialog)
+  ON_WM_PAINT()
+  ON_WM_ERASEBKGND()
+  ON_BN_CLICKED(1001, OnCloseButton)
+  ON_BN_CLICKED(1002, OnCloseButton)
+END_MESSAGE_MAP()
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int show) {
-  Gallery gallery;
-  for (std::size_t i = 0; i < kLayout.size(); ++i) LoadPngResource(kLayout[i].id, gallery.images[i]);
-
-  WNDCLASSW windowClass{};
-  windowClass.lpfnWndProc = WindowProc;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
-  windowClass.lpszClassName = L"InkvaneGallery";
-  ::RegisterClassW(&windowClass);
-
-  RECT frame{0, 0, gallery.X(kContent.cx + 2 * kMargin), gallery.Y(kContent.cy + 2 * kMargin)};
-  ::AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
-  HWND window = ::CreateWindowW(L"InkvaneGallery", L"Inkvane gallery", WS_OVERLAPPEDWINDOW,
-                                0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                                nullptr, nullptr, instance, &gallery);
-  ::ShowWindow(window, show);
-
-  MSG message;
-  while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-    ::TranslateMessage(&message);
-    ::DispatchMessageW(&message);
-  }
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+  CGalleryDlg gallery;
+  gallery.DoModal();
   return 0;
 }
