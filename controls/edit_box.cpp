@@ -1,0 +1,121 @@
+#include "controls/edit_box.h"
+
+#include <cwchar>
+
+#include "controls/edit_layout.h"
+#include "controls/scaling.h"
+
+IMPLEMENT_DYNAMIC(CCustomDrawEdit, CEdit)
+
+// WM_PAINT and WM_NCPAINT are left to the edit control.
+BEGIN_MESSAGE_MAP(CCustomDrawEdit, CEdit)
+  ON_WM_CTLCOLOR_REFLECT()
+  ON_WM_ERASEBKGND()
+END_MESSAGE_MAP()
+
+CCustomDrawEdit::CCustomDrawEdit() : m_brBackground(m_crBackground) {}
+
+CCustomDrawEdit::~CCustomDrawEdit() = default;
+
+void CCustomDrawEdit::SetBackgroundColour(COLORREF colour) {
+  m_crBackground = colour;
+  m_brBackground.CreateSolidBrush(colour);
+}
+
+HBRUSH CCustomDrawEdit::CtlColor(CDC* pDC, UINT) {
+  pDC->SetTextColor(m_crText);
+  pDC->SetBkColor(m_crBackground);
+  return m_brBackground;
+}
+
+BOOL CCustomDrawEdit::OnEraseBkgnd(CDC*) { return TRUE; }
+
+IMPLEMENT_DYNAMIC(CEditEx, CStatic)
+
+// The field's WM_CTLCOLOR* requests come to the frame, its parent; the frame maps none of
+// them, so the framework reflects each one back to the field's CtlColor.
+BEGIN_MESSAGE_MAP(CEditEx, CStatic)
+  ON_WM_ERASEBKGND()
+  ON_WM_NCPAINT()
+END_MESSAGE_MAP()
+
+CEditEx::CEditEx() : m_brFill(m_crFill) {}
+
+CEditEx::~CEditEx() { DestroyWindow(); }
+
+void CEditEx::PreSubclassWindow() {
+  ModifyStyle(0, SS_OWNERDRAW | SS_NOTIFY);
+  CStatic::PreSubclassWindow();
+}
+
+void CEditEx::SetBackgroundWhite() {
+  m_crFill = RGB(255, 255, 255);
+  m_brFill.CreateSolidBrush(m_crFill);
+  if (m_edit.m_hWnd) {
+    m_edit.SetBackgroundColour(m_crFill);
+    m_edit.Invalidate(TRUE);
+  }
+  // A null window would mean every window on the screen.
+  if (m_hWnd) Invalidate(TRUE);
+}
+
+void CEditEx::SetText(const CString& strText) {
+  m_strText = strText;
+  if (m_hWnd) Invalidate(TRUE);
+}
+
+void CEditEx::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) {
+  CDC dc(lpDrawItemStruct->hDC);
+  const CRect item(lpDrawItemStruct->rcItem);
+  CPen pen(PS_SOLID, 1, m_crBorder);
+  const HGDIOBJ oldPen = dc.SelectObject(pen);
+  const HGDIOBJ oldBrush = dc.SelectObject(m_brFill);
+  ::RoundRect(dc.m_hDC, item.left, item.top, item.right, item.bottom, m_nCornerRadius,
+              m_nCornerRadius);
+  dc.SelectObject(oldBrush);
+  dc.SelectObject(oldPen);
+
+  if (!m_edit.m_hWnd) {
+    CreateField();
+  } else {
+    ApplyToField();
+  }
+}
+
+void CEditEx::CreateField() {
+  CRect client;
+  GetClientRect(&client);
+  const ScreenDpi dpi = ReadScreenDpi();
+  const InnerFieldPlacement place = PlaceInnerField(client.Width(), client.Height(), dpi.x, dpi.y);
+  // WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL: no border, the frame is the border.
+  if (!m_edit.Create(0x50000080, CRect(place.left, place.top, place.right, place.bottom), this, 1))
+    return;  // tried again at the next draw
+
+  LOGFONTW logFont{};
+  logFont.lfHeight = place.fontHeight;
+  std::wcsncpy(logFont.lfFaceName, L"Microsoft YaHei", LF_FACESIZE - 1);
+  m_fontField.CreateFontIndirect(&logFont);
+  m_edit.SetFont(m_fontField, TRUE);
+  if (m_bPassword) m_edit.SetPasswordChar(L'*');
+  m_edit.SetWindowText(m_strText);
+  m_edit.SetBackgroundColour(m_crFill);
+  m_edit.Invalidate(TRUE);
+  m_edit.ShowWindow(SW_SHOW);
+  if (m_bDisabled) m_edit.EnableWindow(FALSE);
+}
+
+void CEditEx::ApplyToField() {
+  if (m_bDisabled) {
+    m_edit.EnableWindow(FALSE);
+  } else {
+    m_edit.ShowWindow(SW_SHOW);
+    m_edit.EnableWindow(TRUE);
+  }
+  m_edit.SetBackgroundColour(m_crFill);
+  m_edit.Invalidate(TRUE);
+  m_edit.SetWindowText(m_strText);
+}
+
+BOOL CEditEx::OnEraseBkgnd(CDC*) { return TRUE; }
+
+void CEditEx::OnNcPaint() { Default(); }

@@ -1,0 +1,94 @@
+#include "controls/label.h"
+
+bool g_bSnapshotPending = true;
+
+IMPLEMENT_DYNAMIC(CStaticEx, CStatic)
+
+BEGIN_MESSAGE_MAP(CStaticEx, CStatic)
+  ON_WM_PAINT()
+  ON_WM_ERASEBKGND()
+END_MESSAGE_MAP()
+
+namespace {
+
+void CreateLabelFont(CFont& font, int height) {
+  font.CreateFont(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS,
+                  L"Microsoft YaHei");
+}
+
+}  // namespace
+
+CStaticEx::CStaticEx() { CreateLabelFont(m_font, m_nFontHeight); }
+
+CStaticEx::~CStaticEx() = default;
+
+void CStaticEx::SetFontHeight(int nHeight) {
+  m_nFontHeight = nHeight;
+  m_font.DeleteObject();
+  CreateLabelFont(m_font, m_nFontHeight);
+}
+
+void CStaticEx::MeasureText(CSize& size) {
+  CClientDC dc(this);
+  const HGDIOBJ oldFont = dc.SelectObject(m_font);
+  size.cx = dc.GetTextExtent(GetWindowText()).cx;
+  dc.SelectObject(oldFont);
+  CRect client;
+  GetClientRect(&client);
+  size.cy = client.Height();
+}
+
+void CStaticEx::OnPaint() {
+  const HWND parent = ::GetParent(m_hWnd);
+  CRect rect;
+  GetWindowRect(&rect);
+  ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+  // Asked before BeginPaint, which takes this label's area out of the parent's pending paint.
+  const bool parentPainted = ParentPaintedBeneath(rect);
+
+  CPaintDC dc(this);
+  if (g_bSnapshotPending) {
+    if (parentPainted) {
+      g_bSnapshotPending = false;
+      TakeSnapshot(dc, rect);
+    } else {
+      // This label paints ahead of its parent, whose pixels here are not yet drawn: have
+      // the parent paint here again, and this label after it, and keep that instead.
+      ::InvalidateRect(parent, &rect, TRUE);
+    }
+  }
+
+  const HGDIOBJ oldFont = dc.SelectObject(m_font);
+  dc.SetTextColor(m_crText);
+  dc.SetBkMode(TRANSPARENT);
+  dc.TextOut(0, 0, GetWindowText());
+  dc.SelectObject(oldFont);
+}
+
+bool CStaticEx::ParentPaintedBeneath(const CRect& rectInParent) const {
+  RECT pending{};
+  RECT overlap{};
+  return !::GetUpdateRect(::GetParent(m_hWnd), &pending, FALSE) ||
+         !::IntersectRect(&overlap, &pending, &rectInParent);
+}
+
+void CStaticEx::TakeSnapshot(const CDC& paintDC, const CRect& rectInParent) {
+  const HWND parent = ::GetParent(m_hWnd);
+  const HDC parentDC = ::GetDC(parent);
+  if (m_dcBackground.Create(paintDC, rectInParent.Width(), rectInParent.Height())) {
+    ::StretchBlt(m_dcBackground.m_hDC, 0, 0, rectInParent.Width(), rectInParent.Height(),
+                 parentDC, rectInParent.left, rectInParent.top, rectInParent.Width(),
+                 rectInParent.Height(), SRCCOPY);
+  }
+  ::ReleaseDC(parent, parentDC);
+}
+
+BOOL CStaticEx::OnEraseBkgnd(CDC* pDC) {
+  if (m_dcBackground.m_hDC) {
+    CRect client;
+    GetClientRect(&client);
+    pDC->BitBlt(0, 0, client.Width(), client.Height(), &m_dcBackground, 0, 0, SRCCOPY);
+  }
+  return FALSE;
+}

@@ -1,0 +1,3 @@
+#include "framework/edit.h"
+
+IMPLEMENT_DYNAMIC(CEdit, CWnd)
