@@ -21,6 +21,8 @@ class ImageTextButtonTest : public GdiplusTest {
 protected:
   void SetUp() override {
     ASSERT_TRUE(host.Open(100, 100, 400, 300));
+    // A pointer left on a new control by an earlier test would hover it at once.
+    MovePointerAway(host);
     // The installer's install button: red caption in every state, default font height.
     ASSERT_TRUE(install.Create(L"安装", 0x50000200, CRect(20, 40, 20, 40), &host, kInstallId));
     install.SetImage(IDB_PNG_INSTALL_BUTTON);

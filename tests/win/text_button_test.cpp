@@ -29,7 +29,11 @@ const LinkLook kRetry{L"重试？", kRetryId, 20,
 
 class TextButtonTest : public ::testing::Test {
 protected:
-  void SetUp() override { ASSERT_TRUE(host.Open(100, 100, 400, 300)); }
+  void SetUp() override {
+    ASSERT_TRUE(host.Open(100, 100, 400, 300));
+    // A pointer left on a new control by an earlier test would hover it at once.
+    MovePointerAway(host);
+  }
 
   // Creates `link` at (20, 40) with a generous width, as the installer does.
   void CreateLink(CTextButtonEx& link, const LinkLook& look) {
@@ -39,10 +43,12 @@ protected:
     link.SetFontHeight(Scaled(look.fontHeight));
   }
 
-  // Repaints the host and its children, then copies what the link shows.
+  // Lets the window system settle, repaints the host and then its children at once, and
+  // copies what the link shows.
   void Show(CTextButtonEx& link, const PixelSurface& surface) {
-    host.Invalidate();
-    PumpFor(60);
+    PumpFor(100);
+    ::RedrawWindow(host.m_hWnd, nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     CRect client;
     link.GetClientRect(&client);
     CaptureClient(link, surface, client.Width(), client.Height());
@@ -120,13 +126,13 @@ TEST_F(TextButtonTest, HoverTurnsTheTextToTheHoverColourAndLeaveTurnsItBack) {
 
     HoverOver(link);
     ASSERT_TRUE(PumpUntil([&] { return link.m_nState == STATE_HOVER; }, 1000)) << "no hover";
-    PumpFor(60);
+    link.UpdateWindow();
     CaptureClient(link, surface, size.cx, size.cy);
     EXPECT_TRUE(ColourNear(surface.At(probe.x, probe.y), look->colours[1], 4));
 
     MovePointerAway(host);
     ASSERT_TRUE(PumpUntil([&] { return link.m_nState == STATE_NORMAL; }, 1000)) << "no leave";
-    PumpFor(60);
+    link.UpdateWindow();
     CaptureClient(link, surface, size.cx, size.cy);
     EXPECT_TRUE(ColourNear(surface.At(probe.x, probe.y), look->colours[0], 4));
   }
