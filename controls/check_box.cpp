@@ -1,0 +1,68 @@
+#include "controls/check_box.h"
+
+#include "controls/control_behaviour.h"
+#include "controls/png_resource.h"
+#include "controls/scaling.h"
+#include "res/resource.h"
+
+IMPLEMENT_DYNAMIC(CCheckBoxEx, CButton)
+
+BEGIN_MESSAGE_MAP(CCheckBoxEx, CButton)
+  ON_WM_ERASEBKGND()
+  ON_WM_MOUSEMOVE()
+  ON_WM_MOUSELEAVE()
+  ON_WM_MOUSEHOVER()
+  ON_WM_LBUTTONDOWN()
+  ON_WM_LBUTTONUP()
+END_MESSAGE_MAP()
+
+namespace {
+// The platform button redraws itself when the press ends; no extra invalidation.
+constexpr bool kInvalidateOnRelease = false;
+}  // namespace
+
+CCheckBoxEx::~CCheckBoxEx() = default;
+
+void CCheckBoxEx::PreSubclassWindow() {
+  SwitchToOwnerDraw(*this);
+  CButton::PreSubclassWindow();
+}
+
+void CCheckBoxEx::SetImage() {
+  if (!LoadPngResource(IDB_PNG_CHECK_BOX, m_pImage) || !m_pImage) return;
+  const ScreenDpi dpi = ReadScreenDpi();
+  const ControlSize size =
+      CheckBoxControlSize(m_pImage->GetWidth(), m_pImage->GetHeight(), dpi.x, dpi.y);
+  SetWindowPos(nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE);
+}
+
+void CCheckBoxEx::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) {
+  CDC dc(lpDrawItemStruct->hDC);
+  dc.SetBkMode(TRANSPARENT);
+  const CRect item(lpDrawItemStruct->rcItem);
+  if (!m_pImage) return;
+  gdip::Graphics graphics(dc.m_hDC);
+  graphics.DrawImage(*m_pImage, {0, 0, item.Width(), item.Height()},
+                     CheckBoxCell(m_pImage->GetWidth(), m_pImage->GetHeight(), m_nState,
+                                  m_bChecked != FALSE));
+}
+
+BOOL CCheckBoxEx::OnEraseBkgnd(CDC*) { return static_cast<BOOL>(Default()); }
+
+void CCheckBoxEx::OnMouseMove(UINT, CPoint) { TrackHoverAndLeave(*this); }
+
+void CCheckBoxEx::OnMouseLeave() {
+  ApplyMouseEvent(*this, MouseEvent::Leave, m_nState, m_bEnabled, kInvalidateOnRelease);
+}
+
+void CCheckBoxEx::OnMouseHover(UINT, CPoint) {
+  ApplyMouseEvent(*this, MouseEvent::Hover, m_nState, m_bEnabled, kInvalidateOnRelease);
+}
+
+void CCheckBoxEx::OnLButtonDown(UINT, CPoint) {
+  ApplyMouseEvent(*this, MouseEvent::LButtonDown, m_nState, m_bEnabled, kInvalidateOnRelease);
+}
+
+void CCheckBoxEx::OnLButtonUp(UINT, CPoint) {
+  ApplyMouseEvent(*this, MouseEvent::LButtonUp, m_nState, m_bEnabled, kInvalidateOnRelease);
+}

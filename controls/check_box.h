@@ -1,0 +1,46 @@
+#pragma once
+// CCheckBoxEx: a small owner-drawn box that shows a checked flag its owner keeps, drawn from
+// the two-column check-box picture (unchecked on the left, checked on the right), and
+// reports clicks as BN_CLICKED. It never changes the flag itself: the owner flips
+// m_bChecked in its click handler and invalidates the box.
+
+#include <memory>
+
+#include "controls/gdiplus_image.h"
+#include "controls/image_frames.h"
+#include "framework/afxwin.h"
+
+class CCheckBoxEx : public CButton {
+  DECLARE_DYNAMIC(CCheckBoxEx)
+
+public:
+  CCheckBoxEx() = default;
+  ~CCheckBoxEx() override;
+
+  // Loads the check-box picture (PNG 130) and sizes the box to one cell at the screen's
+  // DPI, keeping its position and raising it to the top of its siblings. Call after Create.
+  // A picture that cannot be found keeps the previous one (if any) and the current size.
+  void SetImage();
+
+  // Draws the cell of m_nState in the column of m_bChecked over what the context shows.
+  void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override;
+
+  int m_nState = STATE_NORMAL;  // 0..3: the row drawn; 3 is set only by the owner
+  BOOL m_bEnabled = TRUE;       // 0: ignore hover, press and release; no click is reported
+  BOOL m_bChecked = TRUE;       // non-zero: the checked (right) column; owned by the owner
+
+protected:
+  void PreSubclassWindow() override;
+  BOOL OnEraseBkgnd(CDC* pDC);
+  void OnMouseMove(UINT nFlags, CPoint point);
+  void OnMouseLeave();
+  void OnMouseHover(UINT nFlags, CPoint point);
+  void OnLButtonDown(UINT nFlags, CPoint point);
+  void OnLButtonUp(UINT nFlags, CPoint point);
+  DECLARE_MESSAGE_MAP()
+
+private:
+  // Declared first so that it is destroyed last: the image must go before GDI+ shuts down.
+  gdip::StartupToken m_gdiplusToken;
+  std::unique_ptr<gdip::Image> m_pImage;
+};

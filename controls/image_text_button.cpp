@@ -1,0 +1,84 @@
+#include "controls/image_text_button.h"
+
+#include "controls/button_text.h"
+#include "controls/control_behaviour.h"
+#include "controls/kit_font.h"
+#include "controls/png_resource.h"
+#include "controls/scaling.h"
+
+IMPLEMENT_DYNAMIC(CImageTextButtonEx, CButton)
+
+namespace {
+// The platform button redraws itself when the press ends; no extra invalidation.
+constexpr bool kInvalidateOnRelease = false;
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CImageTextButtonEx, CButton)
+  ON_WM_ERASEBKGND()
+  ON_WM_MOUSEMOVE()
+  ON_WM_MOUSELEAVE()
+  ON_WM_MOUSEHOVER()
+  ON_WM_LBUTTONDOWN()
+  ON_WM_LBUTTONUP()
+END_MESSAGE_MAP()
+
+CImageTextButtonEx::CImageTextButtonEx()
+    : m_nFontHeight(ScaleToDpi(kCaptionFontHeight, ReadScreenDpi().x)) {}
+
+CImageTextButtonEx::~CImageTextButtonEx() = default;
+
+void CImageTextButtonEx::PreSubclassWindow() {
+  SwitchToOwnerDraw(*this);
+  CButton::PreSubclassWindow();
+}
+
+void CImageTextButtonEx::SetImage(UINT nId) {
+  if (!LoadPngResource(nId, m_pImage) || !m_pImage) return;
+  const ScreenDpi dpi = ReadScreenDpi();
+  const ControlSize size =
+      StripControlSize(m_pImage->GetWidth(), m_pImage->GetHeight(), dpi.x, dpi.y);
+  SetWindowPos(nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE);
+}
+
+void CImageTextButtonEx::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) {
+  CDC dc(lpDrawItemStruct->hDC);
+  dc.SetBkMode(TRANSPARENT);
+  CRect item(lpDrawItemStruct->rcItem);
+  if (!m_pImage) return;
+  {
+    // Ended before the caption is drawn, so that GDI+ has put the frame on the context.
+    gdip::Graphics graphics(dc.m_hDC);
+    graphics.DrawImage(*m_pImage, {0, 0, item.Width(), item.Height()},
+                       StripFrame(m_pImage->GetWidth(), m_pImage->GetHeight(), m_nState));
+  }
+
+  // Made afresh for every paint, so a new m_nFontHeight shows at the next repaint.
+  CFont font;
+  CreateKitFont(font, m_nFontHeight);
+  const CString caption = GetWindowText();
+  const HGDIOBJ previousFont = font.GetSafeHandle() ? dc.SelectObject(font) : nullptr;
+  dc.SetTextColor(TextColourForState(m_crText, m_nState));
+  dc.SetBkMode(TRANSPARENT);
+  dc.DrawText(caption, &item, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  if (previousFont) dc.SelectObject(previousFont);
+}
+
+BOOL CImageTextButtonEx::OnEraseBkgnd(CDC*) { return TRUE; }
+
+void CImageTextButtonEx::OnMouseMove(UINT, CPoint) { TrackHoverAndLeave(*this); }
+
+void CImageTextButtonEx::OnMouseLeave() {
+  ApplyMouseEvent(*this, MouseEvent::Leave, m_nState, m_bEnabled, kInvalidateOnRelease);
+}
+
+void CImageTextButtonEx::OnMouseHover(UINT, CPoint) {
+  ApplyMouseEvent(*this, MouseEvent::Hover, m_nState, m_bEnabled, kInvalidateOnRelease);
+}
+
+void CImageTextButtonEx::OnLButtonDown(UINT, CPoint) {
+  ApplyMouseEvent(*this, MouseEvent::LButtonDown, m_nState, m_bEnabled, kInvalidateOnRelease);
+}
+
+void CImageTextButtonEx::OnLButtonUp(UINT, CPoint) {
+  ApplyMouseEvent(*this, MouseEvent::LButtonUp, m_nState, m_bEnabled, kInvalidateOnRelease);
+}

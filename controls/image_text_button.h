@@ -1,0 +1,49 @@
+#pragma once
+// CImageTextButtonEx: a push button whose face is one frame of a four-state picture strip
+// with its caption centred on it, in a colour that follows the state. Clicks reach the
+// owner as BN_CLICKED from the platform button.
+
+#include <memory>
+
+#include "controls/gdiplus_image.h"
+#include "controls/image_frames.h"
+#include "framework/afxwin.h"
+
+class CImageTextButtonEx : public CButton {
+  DECLARE_DYNAMIC(CImageTextButtonEx)
+
+public:
+  // Takes the caption font height from the screen's horizontal DPI. Creates no window.
+  CImageTextButtonEx();
+  ~CImageTextButtonEx() override;
+
+  // Loads PNG `nId` and sizes the button to one frame at the screen's DPI, keeping its
+  // position and raising it to the top of its siblings. Call after Create. A picture that
+  // cannot be found keeps the previous one (if any) and the current size.
+  void SetImage(UINT nId);
+
+  // Draws the frame of m_nState and the caption (the window text) over what the context
+  // already shows. Without a picture nothing at all is drawn, not even the caption.
+  void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override;
+
+  int m_nState = STATE_NORMAL;  // 0..3: frame and caption colour; 3 is set only by the owner
+  BOOL m_bEnabled = TRUE;       // 0: ignore hover, press and release; no click is reported
+  COLORREF m_crText[4] = {RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255),
+                          RGB(255, 255, 255)};  // caption colour per state
+  int m_nFontHeight;  // caption font cell height in pixels, read at every paint
+
+protected:
+  void PreSubclassWindow() override;
+  BOOL OnEraseBkgnd(CDC* pDC);
+  void OnMouseMove(UINT nFlags, CPoint point);
+  void OnMouseLeave();
+  void OnMouseHover(UINT nFlags, CPoint point);
+  void OnLButtonDown(UINT nFlags, CPoint point);
+  void OnLButtonUp(UINT nFlags, CPoint point);
+  DECLARE_MESSAGE_MAP()
+
+private:
+  // Declared first so that it is destroyed last: the image must go before GDI+ shuts down.
+  gdip::StartupToken m_gdiplusToken;
+  std::unique_ptr<gdip::Image> m_pImage;
+};

@@ -1,0 +1,10 @@
+#pragma once
+// The one text font of the control kit.
+
+#include "framework/afxwin.h"
+
+// Makes `font` hold a new "Microsoft YaHei" font whose cell is `nHeight` pixels high:
+// normal weight, upright, no underline or strike-out, default character set, precision and
+// quality, Swiss family with default pitch. The font held before is released. FALSE, with
+// no font held, when the system cannot create it.
+BOOL CreateKitFont(CFont& font, int nHeight);

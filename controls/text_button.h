@@ -1,0 +1,45 @@
+#pragma once
+// CTextButtonEx: a clickable line of text, a link without an underline. It paints the
+// window text in its own font, in a colour that follows the hover and press state, with no
+// background. It is a static control with SS_NOTIFY, so a click reaches the owner as
+// WM_COMMAND with STN_CLICKED, which has the value of BN_CLICKED (ON_BN_CLICKED catches it).
+
+#include "controls/image_frames.h"
+#include "framework/afxwin.h"
+
+class CTextButtonEx : public CStatic {
+  DECLARE_DYNAMIC(CTextButtonEx)
+
+public:
+  // Creates the font at 14 pixels scaled by the screen's horizontal DPI. Creates no window.
+  CTextButtonEx();
+  ~CTextButtonEx() override;
+
+  // Replaces the font by one whose cell is `nHeight` pixels high; the old font is released.
+  // Takes effect at the next paint; nothing is repainted here.
+  void SetFontHeight(int nHeight);
+  int GetFontHeight() const noexcept { return m_nFontHeight; }
+
+  // The width of the window text on one line in the button's font, and the current height
+  // of the client area (not the text's): the owner shrinks the button to its text with it.
+  CSize MeasureText();
+
+  int m_nState = STATE_NORMAL;  // 0..3: the text colour; 3 is set only by the owner
+  BOOL m_bEnabled = TRUE;       // 0: ignore hover, press and release; no click is reported
+  COLORREF m_crText[4] = {RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255),
+                          RGB(255, 255, 255)};  // text colour per state
+
+protected:
+  BOOL OnEraseBkgnd(CDC* pDC);
+  void OnMouseMove(UINT nFlags, CPoint point);
+  void OnMouseLeave();
+  void OnMouseHover(UINT nFlags, CPoint point);
+  void OnLButtonDown(UINT nFlags, CPoint point);
+  void OnLButtonUp(UINT nFlags, CPoint point);
+  void OnPaint();
+  DECLARE_MESSAGE_MAP()
+
+private:
+  int m_nFontHeight;
+  CFont m_font;  // none when creation failed: the context's current font is used instead
+};
