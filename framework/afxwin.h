@@ -8,3 +8,4 @@
 #include "framework/runtime_class.h"
 #include "framework/types.h"
 #include "framework/wnd.h"
+#include "framework/winapp.h"

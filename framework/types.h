@@ -25,6 +25,9 @@ struct CRect : RECT {
   int Width() const noexcept { return right - left; }
   int Height() const noexcept { return bottom - top; }
   CPoint TopLeft() const noexcept { return {left, top}; }
+  friend bool operator==(const CRect& a, const CRect& b) noexcept {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+  }
 };
 
 // The framework's string: UTF-16 text that converts to a C string for Win32 calls.

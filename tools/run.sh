@@ -2,16 +2,23 @@
 # Installs what is missing, builds the release programs and starts one under Wine:
 # on the current display if there is one, otherwise on a private Xvfb screen, where a
 # screenshot is taken and its path printed. INKVANE_DPI=120 or 144 picks the logical DPI.
-#   tools/run.sh            the picture gallery
+#   tools/run.sh            the installer, InkvaneSetup.exe
+#   tools/run.sh gallery    the developer's gallery of pictures and controls
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 dpi=${INKVANE_DPI:-96}
 export INKVANE_DPI=$dpi
 
-program=build/win32/inkvane_gallery.exe
-title="Inkvane gallery"
-shot_name=gallery
+if [ "${1:-}" = gallery ]; then
+  program=build/win32/inkvane_gallery.exe
+  find_window=(--name '^Inkvane gallery$')
+  shot_name=gallery
+else
+  program=build/win32/InkvaneSetup.exe
+  find_window=(--classname '^inkvanesetup.exe$')
+  shot_name=installer
+fi
 
 echo "== run: installing missing packages"
 bash tools/install-deps.sh
@@ -44,7 +51,7 @@ for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.05; done
 echo "== run: no display; starting $program at $dpi DPI on Xvfb $DISPLAY"
 tests/wine-run.sh "$program" &
 program_pid=$!
-window=$(timeout 60 xdotool search --sync --onlyvisible --name "^$title\$" | head -n 1)
+window=$(timeout 60 xdotool search --sync --onlyvisible "${find_window[@]}" | head -n 1)
 sleep 1  # let the first paint finish
 mkdir -p build/screenshots
 shot="$root/build/screenshots/$shot_name-dpi$dpi.png"

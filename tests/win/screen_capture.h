@@ -3,7 +3,10 @@
 
 #include <windows.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
+#include <string>
 
 #include "framework/afxwin.h"
 #include "gdiplus_fixture.h"
@@ -33,4 +36,43 @@ inline COLORREF DarkestIn(const PixelSurface& surface, const RECT& area) {
     for (int x = area.left; x < area.right; ++x)
       if (sum(surface.At(x, y)) < sum(darkest)) darkest = surface.At(x, y);
   return darkest;
+}
+
+// Keeps what `wnd` shows as BUILD/test-artifacts/NAME-dpiN.bmp, for people to look at. Tests
+// call it at the moments worth seeing; nothing is checked here.
+inline void KeepScreenshot(const CWnd& wnd, const char* name) {
+  RepaintNow(wnd);
+  const auto surface = CaptureClient(wnd);
+  RECT client;
+  ::GetClientRect(wnd.m_hWnd, &client);
+  const int width = client.right, height = client.bottom, row = (width * 3 + 3) & ~3;
+  BITMAPFILEHEADER file{};
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof info;
+  info.biWidth = width;
+  info.biHeight = height;  // bottom-up rows
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof info;
+  file.bfSize = file.bfOffBits + static_cast<DWORD>(row * height);
+  std::string pixels(static_cast<std::size_t>(row * height), '\0');
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const COLORREF c = surface->At(x, y);
+      char* p = &pixels[static_cast<std::size_t>((height - 1 - y) * row + x * 3)];
+      p[0] = static_cast<char>(GetBValue(c));
+      p[1] = static_cast<char>(GetGValue(c));
+      p[2] = static_cast<char>(GetRValue(c));
+    }
+  }
+  const char* dpi = std::getenv("INKVANE_DPI");
+  ::CreateDirectoryA("test-artifacts", nullptr);
+  const std::string path = std::string("test-artifacts\\") + name + "-dpi" + (dpi ? dpi : "96") + ".bmp";
+  if (FILE* out = std::fopen(path.c_str(), "wb")) {
+    std::fwrite(&file, sizeof file, 1, out);
+    std::fwrite(&info, sizeof info, 1, out);
+    std::fwrite(pixels.data(), 1, pixels.size(), out);
+    std::fclose(out);
+  }
 }

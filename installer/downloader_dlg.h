@@ -1,0 +1,98 @@
+#pragma once
+// CDownloaderDlg: the installer's one window. Borderless and custom-painted, it owns every
+// control, creates and lays them out at run time, and shows one of four screens: Ready,
+// Installing, Failed and Finished.
+
+#include <windows.h>
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include "controls/check_box.h"
+#include "controls/edit_box.h"
+#include "controls/gdiplus_image.h"
+#include "controls/image_button.h"
+#include "controls/image_text_button.h"
+#include "controls/label.h"
+#include "controls/progress_bar.h"
+#include "controls/text_button.h"
+#include "framework/afxwin.h"
+
+class CDownloaderDlg : public CDialog {
+public:
+  // Proposes the default install folder; creates no window.
+  CDownloaderDlg();
+  ~CDownloaderDlg() override;
+
+  // Makes PNG `nId` the background and sizes the window to it at the screen's DPI, keeping
+  // its position (and raising and activating it). A picture that cannot be loaded keeps the
+  // previous one. Does not repaint. UI thread only.
+  void SetBackgroundImage(UINT nId);
+  // Hides the Ready screen's controls and invalidates the window.
+  void HideReadyControls();
+  // Shows or hides the Installing screen's controls and invalidates the window.
+  void ShowInstallingControls(BOOL bShow);
+
+  // The screen switches, each run on the UI thread in a fixed order. Workers request the
+  // last two by posting WM_INSTALL_FAILED or WM_INSTALL_FINISHED.
+  void ShowInstallingScreen();  // Ready -> Installing (and the second half of a retry)
+  void ShowFailedScreen();      // Installing -> Failed
+  void ShowFinishedScreen();    // Installing -> Finished
+  void ClearFailedScreen();     // Failed -> Installing, first half: before the checks run
+
+  HICON m_hIcon = nullptr;
+  wchar_t m_szDownloadDir[MAX_PATH] = {};
+  wchar_t m_szInstallDir[MAX_PATH] = {};
+  std::wstring m_strPackagePath;
+  int m_bInstallEnded = 0;
+
+protected:
+  BOOL OnInitDialog() override;
+  void OnPaint();
+  BOOL OnEraseBkgnd(CDC* pDC);
+  HCURSOR OnQueryDragIcon();
+  LRESULT OnInstallFailed(WPARAM, LPARAM);
+  LRESULT OnInstallFinished(WPARAM, LPARAM);
+  DECLARE_MESSAGE_MAP()
+
+private:
+  void ProposeDefaultInstallDir();
+  // The controls each screen switch shows or hides, in the order it does so.
+  std::array<CWnd*, 8> ReadyControls();
+  std::array<CWnd*, 7> InstallingControls();
+  void CreateReadyControls();
+  void CreateInstallingControls();
+  void CreateFinishedControls();
+
+  // Declared first so that it is destroyed last: pictures go before GDI+ shuts down.
+  gdip::StartupToken m_gdiplusToken;
+  std::unique_ptr<gdip::Image> m_pBkImage;
+
+public:
+  CImageButtonEx m_btnClose;
+  CStaticEx m_lblTitle;
+  CStaticEx m_lblInstallTo;
+  CEditEx m_editInstallDir;
+  CCheckBoxEx m_chkAgree;
+  CStaticEx m_lblAgree;
+  CTextButtonEx m_lnkLicense;
+  CImageTextButtonEx m_btnInstall;
+  CImageTextButtonEx m_btnChangeDir;
+  CStaticEx m_lblSmallTitle;
+  CProgressCtrlEx m_progress;
+  CStaticEx m_lblFeature1;
+  CStaticEx m_lblFeature2;
+  CStaticEx m_lblFeature3;
+  CStaticEx m_lblFeature4;
+  CStaticEx m_lblInstalling;
+  CStaticEx m_lblFailed;
+  CTextButtonEx m_lnkWebDownload;
+  CTextButtonEx m_lnkRetry;
+  CImageTextButtonEx m_btnRun;
+  CStaticEx m_lblFinished;
+  CStaticEx m_lblSlogan;
+};
+
+// The one installer window of the process while it exists; null otherwise.
+extern CDownloaderDlg* g_pDownloaderDlg;
