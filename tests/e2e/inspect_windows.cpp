@@ -43,8 +43,9 @@ std::wstring ClassOf(HWND window) {
 }
 
 std::string Rect(const RECT& r) {
-  return "[" + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
-         std::to_string(r.right - r.left) + "," + std::to_string(r.bottom - r.top) + "]";
+  char text[64];
+  std::snprintf(text, sizeof text, "[%ld,%ld,%ld,%ld]", r.left, r.top, r.right - r.left, r.bottom - r.top);
+  return text;
 }
 
 BOOL CALLBACK CollectInstaller(HWND window, LPARAM found) {
