@@ -16,11 +16,6 @@ BEGIN_MESSAGE_MAP(CCheckBoxEx, CButton)
   ON_WM_LBUTTONUP()
 END_MESSAGE_MAP()
 
-namespace {
-// The platform button redraws itself when the press ends; no extra invalidation.
-constexpr bool kInvalidateOnRelease = false;
-}  // namespace
-
 CCheckBoxEx::~CCheckBoxEx() = default;
 
 void CCheckBoxEx::PreSubclassWindow() {
@@ -48,21 +43,3 @@ void CCheckBoxEx::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) {
 }
 
 BOOL CCheckBoxEx::OnEraseBkgnd(CDC*) { return static_cast<BOOL>(Default()); }
-
-void CCheckBoxEx::OnMouseMove(UINT, CPoint) { TrackHoverAndLeave(*this); }
-
-void CCheckBoxEx::OnMouseLeave() {
-  ApplyMouseEvent(*this, MouseEvent::Leave, m_nState, m_bEnabled, kInvalidateOnRelease);
-}
-
-void CCheckBoxEx::OnMouseHover(UINT, CPoint) {
-  ApplyMouseEvent(*this, MouseEvent::Hover, m_nState, m_bEnabled, kInvalidateOnRelease);
-}
-
-void CCheckBoxEx::OnLButtonDown(UINT, CPoint) {
-  ApplyMouseEvent(*this, MouseEvent::LButtonDown, m_nState, m_bEnabled, kInvalidateOnRelease);
-}
-
-void CCheckBoxEx::OnLButtonUp(UINT, CPoint) {
-  ApplyMouseEvent(*this, MouseEvent::LButtonUp, m_nState, m_bEnabled, kInvalidateOnRelease);
-}

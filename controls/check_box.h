@@ -8,9 +8,10 @@
 
 #include "controls/gdiplus_image.h"
 #include "controls/image_frames.h"
+#include "controls/hover_control.h"
 #include "framework/afxwin.h"
 
-class CCheckBoxEx : public CButton {
+class CCheckBoxEx : public CHoverControl<CButton, false> {
   DECLARE_DYNAMIC(CCheckBoxEx)
 
 public:
@@ -25,18 +26,11 @@ public:
   // Draws the cell of m_nState in the column of m_bChecked over what the context shows.
   void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override;
 
-  int m_nState = STATE_NORMAL;  // 0..3: the row drawn; 3 is set only by the owner
-  BOOL m_bEnabled = TRUE;       // 0: ignore hover, press and release; no click is reported
   BOOL m_bChecked = TRUE;       // non-zero: the checked (right) column; owned by the owner
 
 protected:
   void PreSubclassWindow() override;
   BOOL OnEraseBkgnd(CDC* pDC);
-  void OnMouseMove(UINT nFlags, CPoint point);
-  void OnMouseLeave();
-  void OnMouseHover(UINT nFlags, CPoint point);
-  void OnLButtonDown(UINT nFlags, CPoint point);
-  void OnLButtonUp(UINT nFlags, CPoint point);
   DECLARE_MESSAGE_MAP()
 
 private:

@@ -41,21 +41,3 @@ void CImageButtonEx::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) {
 }
 
 BOOL CImageButtonEx::OnEraseBkgnd(CDC*) { return TRUE; }
-
-void CImageButtonEx::OnMouseMove(UINT, CPoint) { TrackHoverAndLeave(*this); }
-
-void CImageButtonEx::OnMouseLeave() {
-  ApplyMouseEvent(*this, MouseEvent::Leave, m_nState, m_bEnabled, true);
-}
-
-void CImageButtonEx::OnMouseHover(UINT, CPoint) {
-  ApplyMouseEvent(*this, MouseEvent::Hover, m_nState, m_bEnabled, true);
-}
-
-void CImageButtonEx::OnLButtonDown(UINT, CPoint) {
-  ApplyMouseEvent(*this, MouseEvent::LButtonDown, m_nState, m_bEnabled, true);
-}
-
-void CImageButtonEx::OnLButtonUp(UINT, CPoint) {
-  ApplyMouseEvent(*this, MouseEvent::LButtonUp, m_nState, m_bEnabled, true);
-}

@@ -7,9 +7,10 @@
 
 #include "controls/gdiplus_image.h"
 #include "controls/image_frames.h"
+#include "controls/hover_control.h"
 #include "framework/afxwin.h"
 
-class CImageButtonEx : public CButton {
+class CImageButtonEx : public CHoverControl<CButton, true> {
   DECLARE_DYNAMIC(CImageButtonEx)
 
 public:
@@ -23,18 +24,11 @@ public:
 
   void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override;
 
-  int m_nState = STATE_NORMAL;  // 0..3: the frame drawn; 3 is set only by the owner
-  BOOL m_bEnabled = TRUE;       // 0: ignore hover, press and release; no click is reported
   COLORREF m_crBackground = RGB(255, 255, 255);  // fills the button under the frame
 
 protected:
   void PreSubclassWindow() override;
   BOOL OnEraseBkgnd(CDC* pDC);
-  void OnMouseMove(UINT nFlags, CPoint point);
-  void OnMouseLeave();
-  void OnMouseHover(UINT nFlags, CPoint point);
-  void OnLButtonDown(UINT nFlags, CPoint point);
-  void OnLButtonUp(UINT nFlags, CPoint point);
   DECLARE_MESSAGE_MAP()
 
 private:

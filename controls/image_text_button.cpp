@@ -8,11 +8,6 @@
 
 IMPLEMENT_DYNAMIC(CImageTextButtonEx, CButton)
 
-namespace {
-// The platform button redraws itself when the press ends; no extra invalidation.
-constexpr bool kInvalidateOnRelease = false;
-}  // namespace
-
 BEGIN_MESSAGE_MAP(CImageTextButtonEx, CButton)
   ON_WM_ERASEBKGND()
   ON_WM_MOUSEMOVE()
@@ -64,21 +59,3 @@ void CImageTextButtonEx::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) {
 }
 
 BOOL CImageTextButtonEx::OnEraseBkgnd(CDC*) { return TRUE; }
-
-void CImageTextButtonEx::OnMouseMove(UINT, CPoint) { TrackHoverAndLeave(*this); }
-
-void CImageTextButtonEx::OnMouseLeave() {
-  ApplyMouseEvent(*this, MouseEvent::Leave, m_nState, m_bEnabled, kInvalidateOnRelease);
-}
-
-void CImageTextButtonEx::OnMouseHover(UINT, CPoint) {
-  ApplyMouseEvent(*this, MouseEvent::Hover, m_nState, m_bEnabled, kInvalidateOnRelease);
-}
-
-void CImageTextButtonEx::OnLButtonDown(UINT, CPoint) {
-  ApplyMouseEvent(*this, MouseEvent::LButtonDown, m_nState, m_bEnabled, kInvalidateOnRelease);
-}
-
-void CImageTextButtonEx::OnLButtonUp(UINT, CPoint) {
-  ApplyMouseEvent(*this, MouseEvent::LButtonUp, m_nState, m_bEnabled, kInvalidateOnRelease);
-}

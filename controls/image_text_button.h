@@ -7,9 +7,10 @@
 
 #include "controls/gdiplus_image.h"
 #include "controls/image_frames.h"
+#include "controls/hover_control.h"
 #include "framework/afxwin.h"
 
-class CImageTextButtonEx : public CButton {
+class CImageTextButtonEx : public CHoverControl<CButton, false> {
   DECLARE_DYNAMIC(CImageTextButtonEx)
 
 public:
@@ -26,8 +27,6 @@ public:
   // already shows. Without a picture nothing at all is drawn, not even the caption.
   void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override;
 
-  int m_nState = STATE_NORMAL;  // 0..3: frame and caption colour; 3 is set only by the owner
-  BOOL m_bEnabled = TRUE;       // 0: ignore hover, press and release; no click is reported
   COLORREF m_crText[4] = {RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255),
                           RGB(255, 255, 255)};  // caption colour per state
   int m_nFontHeight;  // caption font cell height in pixels, read at every paint
@@ -35,11 +34,6 @@ public:
 protected:
   void PreSubclassWindow() override;
   BOOL OnEraseBkgnd(CDC* pDC);
-  void OnMouseMove(UINT nFlags, CPoint point);
-  void OnMouseLeave();
-  void OnMouseHover(UINT nFlags, CPoint point);
-  void OnLButtonDown(UINT nFlags, CPoint point);
-  void OnLButtonUp(UINT nFlags, CPoint point);
   DECLARE_MESSAGE_MAP()
 
 private:

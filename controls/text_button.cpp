@@ -17,11 +17,6 @@ BEGIN_MESSAGE_MAP(CTextButtonEx, CStatic)
   ON_WM_PAINT()
 END_MESSAGE_MAP()
 
-namespace {
-// Pressing and releasing do not change what the link shows until it is next repainted.
-constexpr bool kInvalidateOnRelease = false;
-}  // namespace
-
 CTextButtonEx::CTextButtonEx() : m_nFontHeight(ScaleToDpi(kLinkFontHeight, ReadScreenDpi().x)) {
   CreateKitFont(m_font, m_nFontHeight);
 }
@@ -58,22 +53,3 @@ void CTextButtonEx::OnPaint() {
 }
 
 BOOL CTextButtonEx::OnEraseBkgnd(CDC*) { return static_cast<BOOL>(Default()); }
-
-void CTextButtonEx::OnMouseMove(UINT, CPoint) { TrackHoverAndLeave(*this); }
-
-void CTextButtonEx::OnMouseLeave() {
-  ApplyMouseEvent(*this, MouseEvent::Leave, m_nState, m_bEnabled, kInvalidateOnRelease);
-}
-
-void CTextButtonEx::OnMouseHover(UINT, CPoint) {
-  ApplyMouseEvent(*this, MouseEvent::Hover, m_nState, m_bEnabled, kInvalidateOnRelease);
-}
-
-// The static control reports the click to the owner here, in its default processing.
-void CTextButtonEx::OnLButtonDown(UINT, CPoint) {
-  ApplyMouseEvent(*this, MouseEvent::LButtonDown, m_nState, m_bEnabled, kInvalidateOnRelease);
-}
-
-void CTextButtonEx::OnLButtonUp(UINT, CPoint) {
-  ApplyMouseEvent(*this, MouseEvent::LButtonUp, m_nState, m_bEnabled, kInvalidateOnRelease);
-}

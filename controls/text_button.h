@@ -5,9 +5,10 @@
 // WM_COMMAND with STN_CLICKED, which has the value of BN_CLICKED (ON_BN_CLICKED catches it).
 
 #include "controls/image_frames.h"
+#include "controls/hover_control.h"
 #include "framework/afxwin.h"
 
-class CTextButtonEx : public CStatic {
+class CTextButtonEx : public CHoverControl<CStatic, false> {
   DECLARE_DYNAMIC(CTextButtonEx)
 
 public:
@@ -24,18 +25,11 @@ public:
   // of the client area (not the text's): the owner shrinks the button to its text with it.
   CSize MeasureText();
 
-  int m_nState = STATE_NORMAL;  // 0..3: the text colour; 3 is set only by the owner
-  BOOL m_bEnabled = TRUE;       // 0: ignore hover, press and release; no click is reported
   COLORREF m_crText[4] = {RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255),
                           RGB(255, 255, 255)};  // text colour per state
 
 protected:
   BOOL OnEraseBkgnd(CDC* pDC);
-  void OnMouseMove(UINT nFlags, CPoint point);
-  void OnMouseLeave();
-  void OnMouseHover(UINT nFlags, CPoint point);
-  void OnLButtonDown(UINT nFlags, CPoint point);
-  void OnLButtonUp(UINT nFlags, CPoint point);
   void OnPaint();
   DECLARE_MESSAGE_MAP()
 
