@@ -1,8 +1,6 @@
 #include "controls/check_box.h"
 
 #include "controls/control_behaviour.h"
-#include "controls/png_resource.h"
-#include "controls/scaling.h"
 #include "res/resource.h"
 
 IMPLEMENT_DYNAMIC(CCheckBoxEx, CButton)
@@ -24,11 +22,7 @@ void CCheckBoxEx::PreSubclassWindow() {
 }
 
 void CCheckBoxEx::SetImage() {
-  if (!LoadPngResource(IDB_PNG_CHECK_BOX, m_pImage) || !m_pImage) return;
-  const ScreenDpi dpi = ReadScreenDpi();
-  const ControlSize size =
-      CheckBoxControlSize(m_pImage->GetWidth(), m_pImage->GetHeight(), dpi.x, dpi.y);
-  SetWindowPos(nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE);
+  SetControlImage(*this, IDB_PNG_CHECK_BOX, m_pImage, &CheckBoxControlSize);
 }
 
 void CCheckBoxEx::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) {

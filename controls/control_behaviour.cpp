@@ -1,5 +1,8 @@
 #include "controls/control_behaviour.h"
 
+#include "controls/png_resource.h"
+#include "controls/scaling.h"
+
 void SwitchToOwnerDraw(CWnd& control) { control.ModifyStyle(0, BS_OWNERDRAW); }
 
 void TrackHoverAndLeave(CWnd& control) {
@@ -21,4 +24,11 @@ void ApplyMouseEvent(CWnd& control, MouseEvent event, int& state, int enabled,
   state = reaction.state;
   if (reaction.invalidate) control.Invalidate(TRUE);
   control.Default();
+}
+
+void SetControlImage(CWnd& control, UINT nId, std::unique_ptr<gdip::Image>& image, CellSizer cellSize) {
+  if (!LoadPngResource(nId, image) || !image) return;
+  const ScreenDpi dpi = ReadScreenDpi();
+  const ControlSize size = cellSize(image->GetWidth(), image->GetHeight(), dpi.x, dpi.y);
+  control.SetWindowPos(nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE);
 }

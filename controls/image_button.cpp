@@ -1,8 +1,6 @@
 #include "controls/image_button.h"
 
 #include "controls/control_behaviour.h"
-#include "controls/png_resource.h"
-#include "controls/scaling.h"
 
 IMPLEMENT_DYNAMIC(CImageButtonEx, CButton)
 
@@ -23,11 +21,7 @@ void CImageButtonEx::PreSubclassWindow() {
 }
 
 void CImageButtonEx::SetImage(UINT nId) {
-  if (!LoadPngResource(nId, m_pImage) || !m_pImage) return;
-  const ScreenDpi dpi = ReadScreenDpi();
-  const ControlSize size =
-      StripControlSize(m_pImage->GetWidth(), m_pImage->GetHeight(), dpi.x, dpi.y);
-  SetWindowPos(nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE);
+  SetControlImage(*this, nId, m_pImage, &StripControlSize);
 }
 
 void CImageButtonEx::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) {

@@ -3,7 +3,6 @@
 #include "controls/button_text.h"
 #include "controls/control_behaviour.h"
 #include "controls/kit_font.h"
-#include "controls/png_resource.h"
 #include "controls/scaling.h"
 
 IMPLEMENT_DYNAMIC(CImageTextButtonEx, CButton)
@@ -28,11 +27,7 @@ void CImageTextButtonEx::PreSubclassWindow() {
 }
 
 void CImageTextButtonEx::SetImage(UINT nId) {
-  if (!LoadPngResource(nId, m_pImage) || !m_pImage) return;
-  const ScreenDpi dpi = ReadScreenDpi();
-  const ControlSize size =
-      StripControlSize(m_pImage->GetWidth(), m_pImage->GetHeight(), dpi.x, dpi.y);
-  SetWindowPos(nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE);
+  SetControlImage(*this, nId, m_pImage, &StripControlSize);
 }
 
 void CImageTextButtonEx::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) {
