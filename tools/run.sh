@@ -3,17 +3,24 @@
 # on the current display if there is one, otherwise on a private Xvfb screen, where a
 # screenshot is taken and its path printed. INKVANE_DPI=120 or 144 picks the logical DPI.
 #   tools/run.sh            the installer, InkvaneSetup.exe
-#   tools/run.sh gallery    the developer's gallery of pictures and controls
+#   tools/run.sh gallery    the developer's gallery: every picture
+#   tools/run.sh controls   the developer's gallery: every control in every state
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 dpi=${INKVANE_DPI:-96}
 export INKVANE_DPI=$dpi
 
+args=()
 if [ "${1:-}" = gallery ]; then
   program=build/win32/inkvane_gallery.exe
   find_window=(--name '^Inkvane gallery$')
   shot_name=gallery
+elif [ "${1:-}" = controls ]; then
+  program=build/win32/inkvane_gallery.exe
+  args=(controls)
+  find_window=(--name '^Inkvane gallery: controls$')
+  shot_name=controls
 else
   program=build/win32/InkvaneSetup.exe
   find_window=(--classname '^inkvanesetup.exe$')
@@ -28,7 +35,7 @@ cmake --build --preset win32 -j "$(nproc)"
 
 if [ -n "${DISPLAY:-}" ]; then
   echo "== run: starting $program at $dpi DPI on $DISPLAY"
-  exec tests/wine-run.sh "$program"
+  exec tests/wine-run.sh "$program" "${args[@]}"
 fi
 
 xvfb_pid=
@@ -49,7 +56,7 @@ export DISPLAY=":$n"
 for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.05; done
 
 echo "== run: no display; starting $program at $dpi DPI on Xvfb $DISPLAY"
-tests/wine-run.sh "$program" &
+tests/wine-run.sh "$program" "${args[@]}" &
 program_pid=$!
 window=$(timeout 60 xdotool search --sync --onlyvisible "${find_window[@]}" | head -n 1)
 sleep 1  # let the first paint finish

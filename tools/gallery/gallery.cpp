@@ -5,12 +5,14 @@
 
 #include <array>
 #include <memory>
+#include <string_view>
 
 #include "controls/gdiplus_image.h"
 #include "controls/image_button.h"
 #include "controls/png_resource.h"
 #include "controls/scaling.h"
 #include "framework/afxwin.h"
+#include "controls_page.h"
 #include "gallery_resources.h"
 #include "res/resource.h"
 
@@ -115,7 +117,13 @@ END_MESSAGE_MAP()
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+//   inkvane_gallery.exe            the pictures
+//   inkvane_gallery.exe controls   the controls in every state
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int) {
+  if (std::wstring_view(commandLine) == L"controls") {
+    RunControlsPage();
+    return 0;
+  }
   CGalleryDlg gallery;
   gallery.DoModal();
   return 0;
