@@ -29,6 +29,7 @@ INT_PTR CDialog::DoModal() {
                                            MAKEINTRESOURCEW(m_nIDTemplate), owner, &DialogProc,
                                            reinterpret_cast<LPARAM>(this));
   if (dialog) {
+    if (m_hWnd && !m_bEndModal && !IsWindowVisible()) ShowModal();
     MSG msg;
     while (m_hWnd && !m_bEndModal) {
       const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
@@ -55,6 +56,12 @@ INT_PTR CDialog::DoModal() {
   if (m_hWnd) DestroyWindow();
   m_bModal = false;
   return m_nModalResult;
+}
+
+void CDialog::ShowModal() {
+  ShowWindow(SW_SHOWNORMAL);
+  if (GetStyle() & DS_SETFOREGROUND) ::SetForegroundWindow(m_hWnd);
+  UpdateWindow();
 }
 
 void CDialog::EndDialog(int nResult) {

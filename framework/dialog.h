@@ -16,7 +16,10 @@ public:
   // Creates the dialog, disables its owner, and runs a message loop until EndDialog (OK,
   // Cancel, WM_CLOSE, or a handler) or until the window is destroyed; re-enables the owner,
   // destroys the window and returns EndDialog's result (-1 when the window never existed).
-  // A WM_QUIT that arrives meanwhile ends the loop and is posted again for the caller.
+  // A dialog still hidden after OnInitDialog (its template is not WS_VISIBLE) is shown and
+  // activated before the loop starts, and brought to the foreground when its style then
+  // holds DS_SETFOREGROUND. A WM_QUIT that arrives meanwhile ends the loop and is posted
+  // again for the caller.
   virtual INT_PTR DoModal();
   // Creates the dialog modeless, visible as its template says. FALSE on failure.
   BOOL Create(CWnd* pParentWnd = nullptr);
@@ -40,6 +43,7 @@ protected:
 private:
   static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
   void CenterWindow();
+  void ShowModal();
   BOOL PreTranslateForTree(MSG* pMsg);
 
   UINT m_nIDTemplate;

@@ -219,3 +219,52 @@ TEST(ModalDialog, RunsOverItsDisabledOwnerCentredAndEndsOnClose) {
   EXPECT_EQ(dialog.placed.left, 340);
   EXPECT_EQ(dialog.placed.top, 210);
 }
+
+namespace {
+// Made from a template that is not visible; asks for the foreground while it initialises.
+class CHiddenTemplateDialog : public CDialog {
+public:
+  explicit CHiddenTemplateDialog(CWnd* owner) : CDialog(IDD_TEST_HIDDEN, owner) {}
+  bool visibleDuringInit = true;
+  bool visibleWhileRunning = false;
+  bool activeWhileRunning = false;
+  bool foregroundWhileRunning = false;
+
+protected:
+  BOOL OnInitDialog() override {
+    visibleDuringInit = IsWindowVisible();
+    ModifyStyle(0, DS_SETFOREGROUND);
+    ::SetTimer(m_hWnd, 1, 30, nullptr);
+    return TRUE;
+  }
+  LRESULT OnTimer(WPARAM, LPARAM) {
+    ::KillTimer(m_hWnd, 1);
+    visibleWhileRunning = IsWindowVisible();
+    activeWhileRunning = ::GetActiveWindow() == m_hWnd;
+    foregroundWhileRunning = ::GetForegroundWindow() == m_hWnd;
+    SendMessage(WM_CLOSE);
+    return 0;
+  }
+  DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CHiddenTemplateDialog, CDialog)
+  ON_MESSAGE(WM_TIMER, OnTimer)
+END_MESSAGE_MAP()
+}  // namespace
+
+TEST(ModalDialog, ShowsAHiddenTemplateOnceInitialisedInTheForeground) {
+  CTestHost owner;
+  ASSERT_TRUE(owner.Open(200, 100, 400, 300));
+  CTestHost other;  // another window holds the foreground when the dialog starts
+  ASSERT_TRUE(other.Open(700, 100, 200, 100));
+  ASSERT_EQ(::GetForegroundWindow(), other.m_hWnd);
+
+  CHiddenTemplateDialog dialog(&owner);
+  EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+  EXPECT_FALSE(dialog.visibleDuringInit) << "shown only after OnInitDialog has set it up";
+  EXPECT_TRUE(dialog.visibleWhileRunning);
+  EXPECT_TRUE(dialog.activeWhileRunning);
+  EXPECT_TRUE(dialog.foregroundWhileRunning);
+  EXPECT_TRUE(::IsWindowEnabled(owner.m_hWnd));
+}
