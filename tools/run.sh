@@ -5,6 +5,7 @@
 #   tools/run.sh            the installer, InkvaneSetup.exe
 #   tools/run.sh gallery    the developer's gallery: every picture
 #   tools/run.sh controls   the developer's gallery: every control in every state
+#   tools/run.sh notice     ... with a notice message box open over it (question: yes/no)
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
@@ -16,11 +17,11 @@ if [ "${1:-}" = gallery ]; then
   program=build/win32/inkvane_gallery.exe
   find_window=(--name '^Inkvane gallery$')
   shot_name=gallery
-elif [ "${1:-}" = controls ]; then
+elif [ "${1:-}" = controls ] || [ "${1:-}" = notice ] || [ "${1:-}" = question ]; then
   program=build/win32/inkvane_gallery.exe
-  args=(controls)
+  args=("$1")
   find_window=(--name '^Inkvane gallery: controls$')
-  shot_name=controls
+  shot_name=$1
 else
   program=build/win32/InkvaneSetup.exe
   find_window=(--classname '^inkvanesetup.exe$')
@@ -62,5 +63,9 @@ window=$(timeout 60 xdotool search --sync --onlyvisible "${find_window[@]}" | he
 sleep 1  # let the first paint finish
 mkdir -p build/screenshots
 shot="$root/build/screenshots/$shot_name-dpi$dpi.png"
-import -window "$window" "$shot"
+if [ "$shot_name" = notice ] || [ "$shot_name" = question ]; then
+  import -window root "$shot"  # the box is a window of its own, over the page
+else
+  import -window "$window" "$shot"
+fi
 echo "== run: screenshot written to $shot"

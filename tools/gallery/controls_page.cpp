@@ -8,6 +8,7 @@
 #include "controls/image_button.h"
 #include "controls/image_text_button.h"
 #include "controls/label.h"
+#include "controls/message_box.h"
 #include "controls/progress_bar.h"
 #include "controls/scaling.h"
 #include "controls/text_button.h"
@@ -21,10 +22,12 @@ constexpr DWORD kButtonStyle = 0x50000200;
 constexpr DWORD kLabelStyle = 0x50020000;
 constexpr DWORD kLinkStyle = 0x50020100;
 constexpr COLORREF kRed = RGB(231, 75, 63);
+constexpr UINT WM_OPEN_BOX = WM_APP + 1;  // wParam: OpenBox; handled on the UI thread
+constexpr UINT IDC_OPEN_NOTICE = 60, IDC_OPEN_QUESTION = 61;
 
 class CControlsPage : public CDialog {
 public:
-  CControlsPage() : CDialog(IDD_GALLERY) {}
+  explicit CControlsPage(OpenBox open) : CDialog(IDD_GALLERY), m_open(open) {}
 
 protected:
   BOOL OnInitDialog() override {
@@ -67,7 +70,26 @@ protected:
       bar.LoadImages();
       bar.m_nPos = positions[i];
     }
+
+    const std::array<COLORREF, 4> blue{RGB(0, 149, 255), RGB(47, 152, 255), RGB(47, 152, 255), RGB(102, 102, 102)};
+    Link(L"打开提示框", X(20), blue, 600, 404, STATE_NORMAL, IDC_OPEN_NOTICE);
+    Link(L"打开询问框", X(20), blue, 600, 440, STATE_NORMAL, IDC_OPEN_QUESTION);
+    if (m_open != OpenBox::None) PostMessage(WM_OPEN_BOX, static_cast<WPARAM>(m_open));
     return TRUE;
+  }
+
+  void OnOpenNotice() { OpenMessageBox(OpenBox::Notice); }
+  void OnOpenQuestion() { OpenMessageBox(OpenBox::Question); }
+  LRESULT OnOpenBox(WPARAM wParam, LPARAM) {
+    OpenMessageBox(static_cast<OpenBox>(wParam));
+    return 0;
+  }
+
+  void OpenMessageBox(OpenBox kind) {
+    const bool question = kind == OpenBox::Question;
+    CMessageBoxEx box(question ? L"您确定中止安装吗？" : L"当前所选磁盘内存不足，请重新选择安装路径",
+                      question ? 1 : 0, this);
+    box.DoModal();
   }
 
   void OnPaint() {
@@ -119,9 +141,10 @@ private:
     Freeze(box, state);
   }
 
-  void Link(const wchar_t* text, int fontHeight, std::array<COLORREF, 4> colours, int x, int y, int state) {
+  void Link(const wchar_t* text, int fontHeight, std::array<COLORREF, 4> colours, int x, int y,
+            int state, UINT id = 0) {
     auto& link = m_links.emplace_back();
-    link.Create(text, kLinkStyle, CRect(0, 0, 0, fontHeight), this, 0);
+    link.Create(text, kLinkStyle, CRect(0, 0, 0, fontHeight), this, id);
     link.SetFontHeight(fontHeight);
     for (int i = 0; i < 4; ++i) link.m_crText[i] = colours[static_cast<std::size_t>(i)];
     const CSize size = link.MeasureText();
@@ -139,6 +162,7 @@ private:
     label.MoveWindow(X(x), Y(y), size.cx, size.cy);
   }
 
+  OpenBox m_open;
   ScreenDpi m_dpi = ReadScreenDpi();
   // Lists: controls are bound to their windows by address, so they must never move.
   std::list<CImageButtonEx> m_imageButtons;
@@ -153,11 +177,14 @@ private:
 BEGIN_MESSAGE_MAP(CControlsPage, CDialog)
   ON_WM_PAINT()
   ON_WM_ERASEBKGND()
+  ON_BN_CLICKED(IDC_OPEN_NOTICE, OnOpenNotice)
+  ON_BN_CLICKED(IDC_OPEN_QUESTION, OnOpenQuestion)
+  ON_MESSAGE(WM_OPEN_BOX, OnOpenBox)
 END_MESSAGE_MAP()
 
 }  // namespace
 
-void RunControlsPage() {
-  CControlsPage page;
+void RunControlsPage(OpenBox open) {
+  CControlsPage page(open);
   page.DoModal();
 }

@@ -4,5 +4,8 @@
 
 #include <memory>
 
-// Runs the page modally; returns when it is closed.
-void RunControlsPage();
+enum class OpenBox { None, Notice, Question };
+
+// Runs the page modally, opening a message box over it at once when asked; returns when
+// the page is closed.
+void RunControlsPage(OpenBox open = OpenBox::None);

@@ -119,9 +119,13 @@ END_MESSAGE_MAP()
 
 //   inkvane_gallery.exe            the pictures
 //   inkvane_gallery.exe controls   the controls in every state
+//   inkvane_gallery.exe notice     the same, with a notice box open over them
+//   inkvane_gallery.exe question   the same, with a yes/no box open over them
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int) {
-  if (std::wstring_view(commandLine) == L"controls") {
-    RunControlsPage();
+  const std::wstring_view page(commandLine);
+  if (page == L"controls" || page == L"notice" || page == L"question") {
+    RunControlsPage(page == L"notice" ? OpenBox::Notice
+                    : page == L"question" ? OpenBox::Question : OpenBox::None);
     return 0;
   }
   CGalleryDlg gallery;
