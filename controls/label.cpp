@@ -1,5 +1,7 @@
 #include "controls/label.h"
 
+#include "controls/kit_font.h"
+
 bool g_bSnapshotPending = true;
 
 IMPLEMENT_DYNAMIC(CStaticEx, CStatic)
@@ -9,24 +11,13 @@ BEGIN_MESSAGE_MAP(CStaticEx, CStatic)
   ON_WM_ERASEBKGND()
 END_MESSAGE_MAP()
 
-namespace {
-
-void CreateLabelFont(CFont& font, int height) {
-  font.CreateFont(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS,
-                  L"Microsoft YaHei");
-}
-
-}  // namespace
-
-CStaticEx::CStaticEx() { CreateLabelFont(m_font, m_nFontHeight); }
+CStaticEx::CStaticEx() { CreateKitFont(m_font, m_nFontHeight); }
 
 CStaticEx::~CStaticEx() = default;
 
 void CStaticEx::SetFontHeight(int nHeight) {
   m_nFontHeight = nHeight;
-  m_font.DeleteObject();
-  CreateLabelFont(m_font, m_nFontHeight);
+  CreateKitFont(m_font, m_nFontHeight);
 }
 
 void CStaticEx::MeasureText(CSize& size) {
