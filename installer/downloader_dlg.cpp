@@ -66,6 +66,15 @@ void SetLinkColours(CTextButtonEx& link, COLORREF normal, COLORREF hover, COLORR
 void SetTextColour(CImageTextButtonEx& button, COLORREF colour) {
   for (COLORREF& c : button.m_crText) c = colour;
 }
+
+// A picture button created at its top-left corner; returns the size its picture gave it.
+CSize CreatePictureButton(CImageTextButtonEx& button, CWnd* parent, const wchar_t* caption,
+                          UINT id, const Placement& corner, UINT image, COLORREF colour) {
+  button.Create(caption, kButtonStyle, RectOf(corner), parent, id);
+  button.SetImage(image);
+  SetTextColour(button, colour);
+  return ClientSize(button);
+}
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CDownloaderDlg, CDialog)
@@ -126,10 +135,9 @@ void CDownloaderDlg::CreateReadyControls() {
               layout.TitleFont(), kTextGrey);
   Place(m_lblTitle, layout.Title(TextWidth(m_lblTitle)));
 
-  m_btnInstall.Create(L"安装", kButtonStyle, RectOf(layout.InstallButton(0, 0)), this, IDC_INSTALL);
-  m_btnInstall.SetImage(IDB_PNG_INSTALL_BUTTON);
-  SetTextColour(m_btnInstall, RGB(231, 75, 63));
-  const CSize install = ClientSize(m_btnInstall);
+  const CSize install = CreatePictureButton(m_btnInstall, this, L"安装", IDC_INSTALL,
+                                            layout.InstallButton(0, 0), IDB_PNG_INSTALL_BUTTON,
+                                            RGB(231, 75, 63));
   Place(m_btnInstall, layout.InstallButton(install.cx, install.cy));
 
   m_chkAgree.Create(L"", kCheckBoxStyle, RectOf(layout.AgreeCheckBox(0, 0)), this, IDC_AGREE);
@@ -158,12 +166,10 @@ void CDownloaderDlg::CreateReadyControls() {
   m_editInstallDir.SetText(m_szInstallDir);
   Place(m_editInstallDir, layout.FolderField(RightOf(m_lblInstallTo)));
 
-  m_btnChangeDir.Create(L"更改", kButtonStyle, RectOf(layout.ChangeButtonAtCreation()), this,
-                        IDC_CHANGE_DIR);
-  m_btnChangeDir.SetImage(IDB_PNG_CHANGE_BUTTON);
+  const CSize change = CreatePictureButton(m_btnChangeDir, this, L"更改", IDC_CHANGE_DIR,
+                                           layout.ChangeButtonAtCreation(),
+                                           IDB_PNG_CHANGE_BUTTON, RGB(68, 68, 68));
   m_btnChangeDir.m_nFontHeight = layout.ChangeButtonFont();
-  SetTextColour(m_btnChangeDir, RGB(68, 68, 68));
-  const CSize change = ClientSize(m_btnChangeDir);
   Place(m_btnChangeDir, layout.ChangeButton(RightOf(m_editInstallDir), change.cx, change.cy));
 }
 
@@ -226,10 +232,8 @@ void CDownloaderDlg::CreateFinishedControls() {
               layout.TextHeight(), layout.TextFont(), kTextGrey);
   Place(m_lblSlogan, layout.Slogan(TextWidth(m_lblSlogan)));
 
-  m_btnRun.Create(L"运行", kButtonStyle, RectOf(layout.RunButton(0, 0)), this, IDC_RUN);
-  m_btnRun.SetImage(IDB_PNG_RUN_BUTTON);
-  SetTextColour(m_btnRun, RGB(255, 255, 255));
-  const CSize run = ClientSize(m_btnRun);
+  const CSize run = CreatePictureButton(m_btnRun, this, L"运行", IDC_RUN, layout.RunButton(0, 0),
+                                        IDB_PNG_RUN_BUTTON, RGB(255, 255, 255));
   Place(m_btnRun, layout.RunButton(run.cx, run.cy));
 }
 

@@ -75,10 +75,14 @@ DialogFacts ReadDialog(UINT id) {
 
 }  // namespace
 
-TEST(Resources, InstallerWindowTemplateIsABorderlessPopupWithoutControls) {
-  const DialogFacts dialog = ReadDialog(IDD_DOWNLOADER_DIALOG);
-  EXPECT_EQ(dialog.style, 0x90000048u);
-  EXPECT_EQ(dialog.exStyle, 0x00040000u);
+namespace {
+// Both windows come from empty 320 x 200 templates in "MS Shell Dlg" 9 pt with no caption;
+// they differ in their styles.
+void ExpectEmptyTemplate(UINT id, DWORD style, DWORD exStyle) {
+  SCOPED_TRACE(id);
+  const DialogFacts dialog = ReadDialog(id);
+  EXPECT_EQ(dialog.style, style);
+  EXPECT_EQ(dialog.exStyle, exStyle);
   EXPECT_EQ(dialog.items, 0);
   EXPECT_EQ(dialog.cx, 320);
   EXPECT_EQ(dialog.cy, 200);
@@ -86,17 +90,14 @@ TEST(Resources, InstallerWindowTemplateIsABorderlessPopupWithoutControls) {
   EXPECT_EQ(dialog.pointSize, 9);
   EXPECT_EQ(dialog.face, L"MS Shell Dlg");
 }
+}  // namespace
+
+TEST(Resources, InstallerWindowTemplateIsABorderlessPopupWithoutControls) {
+  ExpectEmptyTemplate(IDD_DOWNLOADER_DIALOG, 0x90000048u, 0x00040000u);
+}
 
 TEST(Resources, MessageBoxTemplateIsABorderlessPopupWithASystemMenu) {
-  const DialogFacts dialog = ReadDialog(IDD_MESSAGEBOX);
-  EXPECT_EQ(dialog.style, 0x80080048u);
-  EXPECT_EQ(dialog.exStyle, 0u);
-  EXPECT_EQ(dialog.items, 0);
-  EXPECT_EQ(dialog.cx, 320);
-  EXPECT_EQ(dialog.cy, 200);
-  EXPECT_EQ(dialog.caption, L"");
-  EXPECT_EQ(dialog.pointSize, 9);
-  EXPECT_EQ(dialog.face, L"MS Shell Dlg");
+  ExpectEmptyTemplate(IDD_MESSAGEBOX, 0x80080048u, 0u);
 }
 
 TEST(Resources, ApplicationIconHasEverySizeFrom16To256) {
