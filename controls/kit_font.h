@@ -3,7 +3,10 @@
 
 #include "framework/afxwin.h"
 
-// Makes `font` hold a new "Microsoft YaHei" font whose cell is `nHeight` pixels high:
+// The face of every text the kit draws.
+inline constexpr wchar_t kKitFaceName[] = L"Microsoft YaHei";
+
+// Makes `font` hold a new font of the kit's face whose cell is `nHeight` pixels high:
 // normal weight, upright, no underline or strike-out, default character set, precision and
 // quality, Swiss family with default pitch. The font held before is released. FALSE, with
 // no font held, when the system cannot create it.

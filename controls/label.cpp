@@ -21,10 +21,11 @@ void CStaticEx::SetFontHeight(int nHeight) {
 }
 
 void CStaticEx::MeasureText(CSize& size) {
-  CClientDC dc(this);
-  const HGDIOBJ oldFont = dc.SelectObject(m_font);
-  size.cx = dc.GetTextExtent(GetWindowText()).cx;
-  dc.SelectObject(oldFont);
+  {
+    CClientDC dc(this);
+    const CSelectGuard fontSelected(dc, m_font);
+    size.cx = dc.GetTextExtent(GetWindowText()).cx;
+  }
   CRect client;
   GetClientRect(&client);
   size.cy = client.Height();
@@ -50,11 +51,10 @@ void CStaticEx::OnPaint() {
     }
   }
 
-  const HGDIOBJ oldFont = dc.SelectObject(m_font);
+  const CSelectGuard fontSelected(dc, m_font);
   dc.SetTextColor(m_crText);
   dc.SetBkMode(TRANSPARENT);
   dc.TextOut(0, 0, GetWindowText());
-  dc.SelectObject(oldFont);
 }
 
 bool CStaticEx::ParentPaintedBeneath(const CRect& rectInParent) const {
@@ -73,6 +73,16 @@ void CStaticEx::TakeSnapshot(const CDC& paintDC, const CRect& rectInParent) {
                  rectInParent.Height(), SRCCOPY);
   }
   ::ReleaseDC(parent, parentDC);
+}
+
+CSize CreateLabel(CStaticEx& label, LPCWSTR lpszText, DWORD dwStyle, const RECT& rect,
+                  CWnd* pParentWnd, UINT nID, COLORREF colour, int nFontHeight) {
+  label.Create(lpszText, dwStyle, rect, pParentWnd, nID);
+  label.m_crText = colour;
+  label.SetFontHeight(nFontHeight);
+  CSize size;
+  label.MeasureText(size);
+  return size;
 }
 
 BOOL CStaticEx::OnEraseBkgnd(CDC* pDC) {

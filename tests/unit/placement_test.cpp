@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 namespace {
-const PlacementRect kWorkArea{0, 0, 1920, 1040};
+const PixelRect kWorkArea{0, 0, 1920, 1040};
 }
 
 TEST(CenteredPosition, CentresInTheWorkAreaWithoutAnOwner) {
@@ -16,16 +16,16 @@ TEST(CenteredPosition, CentresInTheWorkAreaWithoutAnOwner) {
 
 TEST(CenteredPosition, CentresOverTheOwner) {
   // A 400 x 200 box over a 600 x 400 window sits 100 in from its left and top.
-  EXPECT_EQ(CenteredPosition({5, 5, 405, 205}, {660, 320, 1260, 720}, kWorkArea),
+  EXPECT_EQ(CenteredPosition(PixelRect::FromEdges(5, 5, 405, 205), PixelRect::FromEdges(660, 320, 1260, 720), kWorkArea),
             (PlacementPoint{760, 420}));
 }
 
 TEST(CenteredPosition, StaysInsideTheWorkArea) {
   // Owner near the right and bottom edges: pushed back inside.
-  EXPECT_EQ(CenteredPosition({0, 0, 400, 200}, {1700, 950, 2100, 1150}, kWorkArea),
+  EXPECT_EQ(CenteredPosition({0, 0, 400, 200}, PixelRect::FromEdges(1700, 950, 2100, 1150), kWorkArea),
             (PlacementPoint{1520, 840}));
   // Owner off the top-left: pulled to the area's corner.
-  EXPECT_EQ(CenteredPosition({0, 0, 400, 200}, {-500, -500, -100, -300}, kWorkArea),
+  EXPECT_EQ(CenteredPosition({0, 0, 400, 200}, PixelRect::FromEdges(-500, -500, -100, -300), kWorkArea),
             (PlacementPoint{0, 0}));
   // Larger than the area: the left and top edges win.
   EXPECT_EQ(CenteredPosition({0, 0, 2000, 1200}, kWorkArea, kWorkArea), (PlacementPoint{0, 0}));
