@@ -49,4 +49,5 @@ TEST(CheckBoxControlSize, IsOneScaledCell) {
   EXPECT_EQ(CheckBoxControlSize(28, 56, 96, 96), (ControlSize{14, 14}));
   EXPECT_EQ(CheckBoxControlSize(28, 56, 120, 120), (ControlSize{17, 17}));  // 35 / 2, 70 / 4
   EXPECT_EQ(CheckBoxControlSize(28, 56, 144, 144), (ControlSize{21, 21}));
+  EXPECT_EQ(CheckBoxControlSize(28, 56, 144, 96), (ControlSize{21, 14}));
 }

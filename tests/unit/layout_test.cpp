@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include "installer/install_location_rules.h"
+
 namespace {
 const InstallerLayout at96({96, 96});
 const InstallerLayout at120({120, 120});
 const InstallerLayout at144({144, 144});
+// Each axis at its own DPI: a value scaled by the wrong one shows.
+const InstallerLayout wide({144, 96});
 }  // namespace
 
 TEST(InstallerLayout, WindowAndPictureControlsAtEachDpi) {
@@ -24,6 +28,13 @@ TEST(InstallerLayout, WindowAndPictureControlsAtEachDpi) {
   EXPECT_EQ(at96.ProgressBar(520, 10), (PixelRect{40, 364, 520, 10}));
   EXPECT_EQ(at144.ProgressBar(780, 15), (PixelRect{60, 546, 780, 15}));
   EXPECT_EQ(at120.AgreeCheckBox(17, 17), (PixelRect{25, 350, 17, 17}));
+
+  EXPECT_EQ(wide.Window(600, 400), (PixelRect{0, 0, 900, 400}));
+  EXPECT_EQ(wide.CloseButton(21, 14), (PixelRect{849, 20, 21, 14}));
+  EXPECT_EQ(wide.InstallButton(240, 40), (PixelRect{330, 210, 240, 40}));
+  EXPECT_EQ(wide.RunButton(240, 40), (PixelRect{330, 334, 240, 40}));
+  EXPECT_EQ(wide.ProgressBar(780, 10), (PixelRect{60, 364, 780, 10}));
+  EXPECT_EQ(wide.AgreeCheckBox(21, 14), (PixelRect{30, 280, 21, 14}));
 }
 
 TEST(InstallerLayout, CentresTextsWithTruncatingDivision) {
@@ -31,6 +42,9 @@ TEST(InstallerLayout, CentresTextsWithTruncatingDivision) {
   EXPECT_EQ(at144.Title(101), (PixelRect{399, 206, 101, 38}));  // 205.5 rounds up
   EXPECT_EQ(at120.Finished(161), (PixelRect{294, 213, 161, 50}));
   EXPECT_EQ(at96.Slogan(281), (PixelRect{159, 210, 281, 20}));
+  // Text heights follow the horizontal DPI, places the vertical one.
+  EXPECT_EQ(wide.Title(101), (PixelRect{399, 137, 101, 38}));
+  EXPECT_EQ(wide.Finished(161), (PixelRect{369, 170, 161, 60}));
   // Wider than the window: negative, still truncated toward zero.
   EXPECT_EQ(at96.Title(603).x, -1);
 }
@@ -72,6 +86,9 @@ TEST(InstallerLayout, FeatureBlurbsStandOneUnderTheOther) {
   EXPECT_EQ(at96.Feature(3, 64), (PixelRect{78, 197, 64, 20}));
   EXPECT_EQ(at144.Feature(3, 64), (PixelRect{117, 296, 64, 30}));  // 295.5 rounds up
   EXPECT_EQ(at144.SmallTitle(70), (PixelRect{81, 30, 70, 30}));
+  EXPECT_EQ(wide.Feature(3, 64), (PixelRect{117, 197, 64, 30}));
+  EXPECT_EQ(wide.SmallTitle(70), (PixelRect{81, 20, 70, 30}));
+  EXPECT_EQ(wide.Installing(90), (PixelRect{60, 334, 90, 30}));
 }
 
 TEST(InstallerLayout, FontHeightsScaleHorizontally) {
@@ -79,4 +96,12 @@ TEST(InstallerLayout, FontHeightsScaleHorizontally) {
   EXPECT_EQ(at144.FinishedFont(), 60);
   EXPECT_EQ(at96.LinkRowFont(), 17);
   EXPECT_EQ(at120.LinkRowFont(), 21);
+}
+
+TEST(DefaultInstallFolder, TakesTheDesktopsDriveOrElseTheWindowsFolders) {
+  EXPECT_EQ(DefaultInstallFolder(L"D:\\Users\\ann\\Desktop", L"C:\\Windows"),
+            L"D:\\Program Files (x86)\\varnix\\QuilloMark");
+  EXPECT_EQ(DefaultInstallFolder(L"", L"E:\\Windows"),
+            L"E:\\Program Files (x86)\\varnix\\QuilloMark");
+  EXPECT_EQ(DefaultInstallFolder(L"", L""), L"") << "no drive to name";
 }

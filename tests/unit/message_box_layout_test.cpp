@@ -6,6 +6,8 @@ namespace {
 const MessageBoxLayout at96({96, 96});
 const MessageBoxLayout at120({120, 120});
 const MessageBoxLayout at144({144, 144});
+// Each axis at its own DPI: a value scaled by the wrong one shows.
+const MessageBoxLayout wide({144, 96});
 }  // namespace
 
 TEST(MessageBoxLayout, BoxAndBandAtEachDpi) {
@@ -20,6 +22,8 @@ TEST(MessageBoxLayout, BoxAndBandAtEachDpi) {
   EXPECT_EQ(at144.Band(), (PixelRect{0, 0, 705, 66}));
   // Each axis follows its own DPI.
   EXPECT_EQ((MessageBoxLayout({144, 96}).Band()), (PixelRect{0, 0, 705, 44}));
+  EXPECT_EQ(wide.Width(), 600);
+  EXPECT_EQ(wide.Height(), 200);
 }
 
 TEST(MessageBoxLayout, OnlyPressesInTheTopBandDrag) {
@@ -49,6 +53,7 @@ TEST(MessageBoxLayout, TitleAndCloseButtonSitInTheBand) {
   EXPECT_EQ(at96.CloseButton(14, 14), (PixelRect{366, 20, 14, 14}));
   EXPECT_EQ(at120.CloseButton(18, 17), (PixelRect{458, 25, 18, 17}));  // 457.5 rounds up
   EXPECT_EQ(at144.CloseButton(21, 21), (PixelRect{549, 30, 21, 21}));
+  EXPECT_EQ(wide.CloseButton(21, 14), (PixelRect{549, 20, 21, 14}));
 
   EXPECT_EQ(at96.LabelFont(), 22);
   EXPECT_EQ(at120.LabelFont(), 28);  // 27.5 rounds up
@@ -63,11 +68,13 @@ TEST(MessageBoxLayout, MessageIsCentredOverTheTextAreaWithTruncatingDivision) {
   EXPECT_EQ(at120.MessageAtCreation(), (PixelRect{0, 0, 750, 25}));
   EXPECT_EQ(at120.Message(101, 25), (PixelRect{200, 100, 101, 25}));  // 413 wide, 44 in
   EXPECT_EQ(at144.Message(150, 30), (PixelRect{225, 120, 150, 30}));  // 495 wide, 53 in
+  EXPECT_EQ(wide.Message(150, 30), (PixelRect{225, 80, 150, 30}));
 
   // Wider than the text area: starts left of it, truncating toward zero, not down.
   EXPECT_EQ(at96.Message(400, 20).x, 0);
   EXPECT_EQ(at96.Message(401, 20).x, 0);
   EXPECT_EQ(at96.Message(403, 20).x, -1);
+  EXPECT_EQ(at96.Message(399, 20).x, 1) << "-34 + 35: the half is taken before the margin is added";
   EXPECT_EQ(at96.Message(500, 20).x, -50) << "runs past both edges of the box";
 }
 
@@ -80,4 +87,5 @@ TEST(MessageBoxLayout, NoticeButtonTakesTheRightHandPlace) {
   EXPECT_EQ(at120.SecondButton(), (PixelRect{355, 188, 0, 0}));
   EXPECT_EQ(at144.FirstButton(true), (PixelRect{252, 225, 0, 0}));
   EXPECT_EQ(at144.FirstButton(false), (PixelRect{426, 225, 0, 0}));
+  EXPECT_EQ(wide.SecondButton(), (PixelRect{426, 150, 0, 0}));
 }
