@@ -138,7 +138,7 @@ BOOL CWnd::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pR
 }
 
 CString CWnd::GetWindowText() const {
-  if (!HasWindow()) return {};
+  if (!m_hWnd) return {};
   const int length = ::GetWindowTextLengthW(m_hWnd);
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
   text.resize(static_cast<std::size_t>(::GetWindowTextW(m_hWnd, text.data(), length + 1)));

@@ -92,6 +92,8 @@ public:
   void SetWindowText(LPCWSTR lpszString) {
     if (HasWindow()) ::SetWindowTextW(m_hWnd, lpszString);
   }
+  // The one query that expects no window: a window not created yet has no text. (The edit
+  // box's field is made at the frame's first paint; its owner may read it before.)
   CString GetWindowText() const;
   int GetDlgCtrlID() const { return HasWindow() ? ::GetDlgCtrlID(m_hWnd) : 0; }
   // The object bound to the child window with identifier `nID`, or null when there is no
