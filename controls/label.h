@@ -14,7 +14,7 @@ class CStaticEx : public CStatic {
   DECLARE_DYNAMIC(CStaticEx)
 
 public:
-  // Makes the default font: "Microsoft YaHei", cell height 20 pixels at any DPI.
+  // Makes the default font: the kit's face, cell height 20 pixels at any DPI.
   CStaticEx();
   ~CStaticEx() override;
 
