@@ -6,3 +6,16 @@ BOOL CreateKitFont(CFont& font, int nHeight) {
                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                          FF_SWISS | DEFAULT_PITCH, kKitFaceName);
 }
+
+CSize MeasureWindowText(CWnd& control, const CFont& font) {
+  CSize size;
+  {
+    CClientDC dc(&control);
+    const CSelectGuard fontSelected(dc, font);
+    size.cx = dc.GetTextExtent(control.GetWindowText()).cx;
+  }
+  CRect client;
+  control.GetClientRect(&client);
+  size.cy = client.Height();
+  return size;
+}

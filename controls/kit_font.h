@@ -11,3 +11,8 @@ inline constexpr wchar_t kKitFaceName[] = L"Microsoft YaHei";
 // quality, Swiss family with default pitch. The font held before is released. FALSE, with
 // no font held, when the system cannot create it.
 BOOL CreateKitFont(CFont& font, int nHeight);
+
+// What the text controls measure: the width of `control`'s window text on one line in
+// `font` (the context's own font when `font` holds none), and the control's client height
+// as it is now, not the text's.
+CSize MeasureWindowText(CWnd& control, const CFont& font);

@@ -20,16 +20,7 @@ void CStaticEx::SetFontHeight(int nHeight) {
   CreateKitFont(m_font, m_nFontHeight);
 }
 
-void CStaticEx::MeasureText(CSize& size) {
-  {
-    CClientDC dc(this);
-    const CSelectGuard fontSelected(dc, m_font);
-    size.cx = dc.GetTextExtent(GetWindowText()).cx;
-  }
-  CRect client;
-  GetClientRect(&client);
-  size.cy = client.Height();
-}
+void CStaticEx::MeasureText(CSize& size) { size = MeasureWindowText(*this, m_font); }
 
 void CStaticEx::OnPaint() {
   const HWND parent = ::GetParent(m_hWnd);

@@ -28,18 +28,7 @@ void CTextButtonEx::SetFontHeight(int nHeight) {
   CreateKitFont(m_font, m_nFontHeight);
 }
 
-CSize CTextButtonEx::MeasureText() {
-  CSize size;
-  {
-    CClientDC dc(this);
-    const CSelectGuard fontSelected(dc, m_font);
-    size.cx = dc.GetTextExtent(GetWindowText()).cx;
-  }
-  CRect client;
-  GetClientRect(&client);
-  size.cy = client.Height();
-  return size;
-}
+CSize CTextButtonEx::MeasureText() { return MeasureWindowText(*this, m_font); }
 
 void CTextButtonEx::OnPaint() {
   CPaintDC dc(this);
