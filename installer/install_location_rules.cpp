@@ -1,6 +1,7 @@
 #include "installer/install_location_rules.h"
 
-std::wstring DefaultInstallFolder(std::wstring_view desktopPath) {
-  if (desktopPath.empty()) return {};
-  return std::wstring(1, desktopPath.front()) + L":\\Program Files (x86)\\varnix\\QuilloMark";
+std::wstring DefaultInstallFolder(std::wstring_view desktopPath, std::wstring_view windowsFolder) {
+  const std::wstring_view drive = desktopPath.empty() ? windowsFolder : desktopPath;
+  if (drive.empty()) return {};
+  return std::wstring(1, drive.front()) + L":\\Program Files (x86)\\varnix\\QuilloMark";
 }
