@@ -10,6 +10,9 @@
         vendor.wait_for(lambda log: ...)  # poll the log until a condition holds
     # stopped by its process id
 
+    VendorServer.for_build(BUILD_DIR)     # a Wine tree's server: port INKVANE_VENDOR_TEST_PORT,
+                                          # the PKI its prefixes trust, state in BUILD_DIR/vendor
+
 The PKI is made (tools/make-test-pki.sh) if it is missing. Keyword arguments of set() are
 the keys of control.json described in vendor_server.py; each call replaces the whole
 behaviour. vendor.origin is "https://localhost:PORT", vendor.package_url the package's URL,
@@ -19,6 +22,7 @@ server sends as the package now.
 import hashlib
 import json
 import os
+import re
 import signal
 import subprocess
 import sys
@@ -53,6 +57,15 @@ class VendorServer:
         self.package, self.http_port, self.start_timeout = package, http_port, start_timeout
         self.process = None
         self.behaviour = {}
+
+    @classmethod
+    def for_build(cls, build, **options):
+        """The server that a build tree's Windows-side tests and demo use: the tree's own
+        port (INKVANE_VENDOR_TEST_PORT) and the test PKI that its Wine prefixes trust."""
+        build = Path(build).resolve()
+        cache = (build / "CMakeCache.txt").read_text()
+        port = int(re.search(r"^INKVANE_TEST_PORT_BASE:\w+=(\d+)$", cache, re.M).group(1))
+        return cls(build / "wine" / "test-pki", port, build / "vendor", **options)
 
     def __enter__(self):
         self.start()
