@@ -17,7 +17,7 @@
 #                                    name as the publisher), from the untrusted CA
 #   codesign-*-chain.pem             each code-signing certificate followed by its CA,
 #                                    for osslsigncode -certs
-set -euo pipefail
+set -Eeuo pipefail
 
 if [ $# -ne 1 ]; then
   echo "usage: make-test-pki.sh OUTDIR" >&2
@@ -37,6 +37,7 @@ flock 9
 
 work=$(mktemp -d "$out/.work.XXXXXX")
 trap 'rm -rf "$work"' EXIT
+trap 'echo "make-test-pki: openssl failed (line $LINENO); nothing was written to $out" >&2' ERR
 days=3650
 
 key() {  # NAME

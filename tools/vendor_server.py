@@ -208,6 +208,8 @@ class Vendor:
         """(size, blocks) of the body to serve."""
         spec = behaviour["package"] or self.default_package
         if "file" in spec:
+            if not os.path.isfile(spec["file"]):
+                raise ControlError(f"the package file {spec['file']} does not exist")
             return os.path.getsize(spec["file"]), file_blocks(spec["file"])
         return spec["size"], generated_blocks(spec["size"], spec["seed"])
 
@@ -433,6 +435,9 @@ def main(argv=None):
             print(f"vendor_server: {args.pki} lacks {name}.pem; make it with "
                   "tools/make-test-pki.sh", file=sys.stderr)
             return 2
+    if args.package and not os.path.isfile(args.package):
+        print(f"vendor_server: the package file {args.package} does not exist", file=sys.stderr)
+        return 2
     vendor = Vendor(args.pki, state, args.package)
     listeners = []
     for scheme, port in (("https", args.port), ("http", args.http_port)):
