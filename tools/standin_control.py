@@ -20,8 +20,10 @@ Beside a running stand-in (its folder is the download folder):
     quit(folder)              end the run at its next wait
     launcher_starts(install_folder)   one entry per start of the installed launcher
 """
+import argparse
 import json
 import os
+import re
 import sys
 from pathlib import Path
 
@@ -32,8 +34,17 @@ ACK = "standin-ack.txt"
 LAUNCHER_REPORT = "launcher-started.jsonl"
 
 
+def variants():
+    """The variant names, from the stand-in's own table."""
+    source = (Path(__file__).resolve().parent / "standin" / "standin.cpp").read_text()
+    table = source[source.index("kVariants[] = {"):]
+    return re.findall(r'^\s*\{"([a-z0-9-]+)", \{', table[:table.index("\n};")], re.M)
+
+
 def make_variant(source, dest, variant, pace_ms=None):
     """Copies the stand-in with its slot set to VARIANT:ack, or VARIANT:paceMS."""
+    if variant not in variants():
+        raise ValueError(f"no stand-in variant {variant!r}; there are {variants()}")
     text = f"{variant}:{'ack' if pace_ms is None else f'pace{int(pace_ms)}'}".encode("ascii")
     field = SLOT_SIZE - len(TAG)
     if len(text) >= field:
@@ -83,18 +94,17 @@ def launcher_starts(install_folder):
 
 
 def main(argv):
-    if len(argv) in (4, 5, 6) and argv[0] == "make":
-        pace = None
-        if argv[4:5] == ["--pace"] and len(argv) == 6:
-            pace = int(argv[5])
-        elif argv[4:] not in ([], ["--ack"]):
-            argv = []
-        if argv:
-            make_variant(argv[1], argv[2], argv[3], pace)
-            return 0
-    print("usage: standin_control.py make SOURCE.exe DEST.exe VARIANT [--ack | --pace MS]",
-          file=sys.stderr)
-    return 2
+    parser = argparse.ArgumentParser(description="Writes a copy of the stand-in that plays VARIANT.")
+    parser.add_argument("command", choices=["make"])
+    parser.add_argument("source")
+    parser.add_argument("dest")
+    parser.add_argument("variant")
+    pacing = parser.add_mutually_exclusive_group()
+    pacing.add_argument("--ack", action="store_true", help="hold each step until acknowledged (default)")
+    pacing.add_argument("--pace", type=int, metavar="MS", help="MS milliseconds per step instead")
+    args = parser.parse_args(argv)
+    make_variant(args.source, args.dest, args.variant, args.pace)
+    return 0
 
 
 if __name__ == "__main__":

@@ -115,6 +115,7 @@ def every_variant_plays_its_sequence():
         "garbage": (["abc", "-5", "123456789012345678901234567890"], True, 3),
         "uninstall-at-40": (["0", "5", "40"], True, 3),
     }
+    check(set(cases) | {"normal"} == set(standin_control.variants()), "a variant is not tested")
     for variant, (values, stays, code) in cases.items():
         process = start(variant, pace_ms=0)
         if stays:
