@@ -66,6 +66,11 @@ REGEDIT4
 "mshtml"=""
 REG
       WINEPREFIX="$prefix" wine regedit /S "$(WINEPREFIX="$prefix" winepath -w "$reg")" >/dev/null 2>&1
+      # The tree's test CA (made here once, in wine/test-pki) is trusted in the prefix only.
+      "$here/../tools/make-test-pki.sh" "$1/wine/test-pki"
+      WINEPREFIX="$prefix" wine "$1/tests/inkvane_trust_root.exe" \
+        "$(WINEPREFIX="$prefix" winepath -w "$1/wine/test-pki/ca.der")" </dev/null \
+        || { echo "wine-run: cannot trust the test CA in $prefix (is tests/inkvane_trust_root.exe built?)" >&2; exit 1; }
       WINEPREFIX="$prefix" wineserver -w
       touch "$prefix/.ready"
     fi

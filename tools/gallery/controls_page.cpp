@@ -2,6 +2,7 @@
 
 #include <array>
 #include <list>
+#include <string>
 
 #include "controls/check_box.h"
 #include "controls/edit_box.h"
@@ -14,6 +15,7 @@
 #include "controls/text_button.h"
 #include "framework/afxwin.h"
 #include "gallery_resources.h"
+#include "installer/package_contract.h"
 #include "res/resource.h"
 
 namespace {
@@ -61,7 +63,7 @@ protected:
     field.Create(L"", 0x50000080, Rect(16, 356, 414, 32), this, 41);
     field.SetBackgroundWhite();
     field.m_edit.m_crText = RGB(101, 101, 101);
-    field.SetText(L"C:\\Program Files (x86)\\varnix\\QuilloMark");
+    field.SetText(std::wstring(L"C") + package_contract::kDefaultFolderTail);
 
     const int positions[] = {0, 1, 45, 100};
     for (int i = 0; i < 4; ++i) {
