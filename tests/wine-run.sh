@@ -9,7 +9,7 @@
 #
 # One prefix per build tree and logical DPI: BUILD_DIR/wine/dpiN, N from INKVANE_DPI
 # (default 96). The DPI is fixed when the prefix is made, so no run ever has to restart a
-# wineserver to change it. Without a display, an Xvfb server is started (and stopped again
+# wineserver to change it. So are the prefix's extra drives (see test_drives below). Without a display, an Xvfb server is started (and stopped again
 # by whoever started it). WINE_RUN_VERBOSE=1 prints what happens.
 set -euo pipefail
 
@@ -31,16 +31,37 @@ build_dir_of() {
   exit 2
 }
 
+# Drives of every type Wine can make, beside C: (a fixed disk): LETTER:TYPE, each letter
+# linked to the folder PREFIX/drives/LETTER and typed in HKLM\Software\Wine\Drives. Wine
+# reads the types when a wineserver starts, so they are set when the prefix is made, before
+# any suite starts its wineserver. T: is a fixed disk whose folder a test may mount a small
+# file system on, to know its free space. Q: stays unmapped.
+test_drives="d:floppy e:cdrom f:network g:hd t:hd"
+# What a ready prefix holds; a prefix made for an older layout is made again.
+prefix_layout="drives: $test_drives; Tahoma links to WenQuanYi"
+
 make_prefix() {  # BUILD_DIR DPI
   local prefix="$1/wine/dpi$2"
-  [ -f "$prefix/.ready" ] && { echo "$prefix"; return; }
+  [ "$(cat "$prefix/.ready" 2>/dev/null)" = "$prefix_layout" ] && { echo "$prefix"; return; }
   mkdir -p "$1/wine"
   (
     flock 9
-    if [ ! -f "$prefix/.ready" ]; then
+    if [ "$(cat "$prefix/.ready" 2>/dev/null)" != "$prefix_layout" ]; then
       say "creating $prefix"
+      [ -d "$prefix" ] && { WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true; }
       rm -rf "$prefix"
       WINEPREFIX="$prefix" wine wineboot -i >/dev/null 2>&1
+      local drive letter drive_types=""
+      for drive in $test_drives; do
+        letter=${drive%%:*}
+        mkdir -p "$prefix/drives/$letter"
+        ln -sfn "../drives/$letter" "$prefix/dosdevices/$letter:"
+        drive_types+="\"$letter:\"=\"${drive#*:}\""$'\n'
+      done
+      # The system's own dialogs (the shell's folder browser) draw Chinese text with
+      # Tahoma's fallback font, as they would on a Chinese Windows. REG_MULTI_SZ, in bytes.
+      local fontlink
+      fontlink=$(printf 'wqy-microhei.ttc,WenQuanYi Micro Hei\0\0' | od -An -tx1 -v | tr -s ' \n' ',' | sed 's/^,//;s/,$//')
       local logpixels reg recorder
       logpixels=$(printf '%08x' "$2")
       recorder="$here/browser-recorder.sh"
@@ -64,6 +85,12 @@ REGEDIT4
 [HKEY_CURRENT_USER\\Software\\Wine\\DllOverrides]
 "mscoree"=""
 "mshtml"=""
+
+[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink]
+"Tahoma"=hex(7):$fontlink
+
+[HKEY_LOCAL_MACHINE\\Software\\Wine\\Drives]
+$drive_types
 REG
       WINEPREFIX="$prefix" wine regedit /S "$(WINEPREFIX="$prefix" winepath -w "$reg")" >/dev/null 2>&1
       # The tree's test CA (made here once, in wine/test-pki) is trusted in the prefix only.
@@ -72,7 +99,7 @@ REG
         "$(WINEPREFIX="$prefix" winepath -w "$1/wine/test-pki/ca.der")" </dev/null \
         || { echo "wine-run: cannot trust the test CA in $prefix (is tests/inkvane_trust_root.exe built?)" >&2; exit 1; }
       WINEPREFIX="$prefix" wineserver -w
-      touch "$prefix/.ready"
+      echo "$prefix_layout" > "$prefix/.ready"
     fi
   ) 9>"$1/wine/.lock"
   echo "$prefix"
