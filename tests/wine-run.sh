@@ -61,21 +61,22 @@ diagnose() {  # [LOG]
     fi
   elif grep -q 'is not owned by you' "$log"; then
     echo "prefix creation failed: $WINEPREFIX belongs to another user"
-  elif grep -Eq 'Permission denied|Read-only file system|No space left' "$log"; then
+  elif grep -Eq 'Permission denied|Operation not permitted|Read-only file system|No space left' "$log"; then
     echo "prefix creation failed: $WINEPREFIX cannot be written"
   elif [ -n "${DISPLAY:-}" ] && ! DISPLAY=$DISPLAY xdotool getdisplaygeometry >/dev/null 2>&1; then
     echo "no display: DISPLAY=$DISPLAY cannot be opened"
   fi
 }
 
-# Runs a Wine command with its output in LOG; on failure ends with that output and a cause.
-wine_step() {  # WHAT LOG COMMAND...
-  local what=$1 log=$2
+# Runs a Wine command with its output in LOG; on failure ends with that output and the
+# likely cause, CAUSE where neither the output nor the host shows a more precise one.
+wine_step() {  # CAUSE LOG COMMAND...
+  local cause=$1 log=$2
   shift 2
   "$@" >"$log" 2>&1 </dev/null || {
-    local status=$? cause
-    cause=$(diagnose "$log")
-    fail "${cause:-$what failed (exit status $status)}" "$log"
+    local status=$? found
+    found=$(diagnose "$log")
+    fail "${found:-$cause (exit status $status)}" "$log"
   }
 }
 
@@ -119,15 +120,17 @@ use_tree_arch() { use_arch "$(pe_arch "$1/InkvaneSetup.exe")"; }
 make_prefix() {  # BUILD_DIR DPI
   local prefix="$1/wine/dpi$2"
   [ -f "$prefix/.ready" ] && { echo "$prefix"; return; }
-  mkdir -p "$1/wine" 2>/dev/null || fail "prefix creation failed: cannot make the folder $1/wine"
+  local err
+  err=$({ mkdir -p "$1/wine" && : >>"$1/wine/.lock"; } 2>&1) ||
+    fail "prefix creation failed: the folder $1/wine cannot be written ($err)"
   (
     flock 9
     if [ ! -f "$prefix/.ready" ]; then
       say "creating $prefix ($WINEARCH)"
-      rm -rf "$prefix"
       local log="$1/wine/create-dpi$2.log"
+      rm -rf "$prefix" 2>"$log" || fail "prefix creation failed: $prefix cannot be removed" "$log"
       export WINEPREFIX="$prefix"
-      wine_step "prefix creation (wineboot -i in $prefix)" "$log" "$loader" wineboot -i
+      wine_step "prefix creation failed: wineboot -i in $prefix" "$log" "$loader" wineboot -i
       local logpixels reg recorder
       logpixels=$(printf '%08x' "$2")
       recorder="$here/browser-recorder.sh"
@@ -153,10 +156,10 @@ REGEDIT4
 "mshtml"=""
 REG
       local winreg
-      wine_step "prefix creation (winepath in $prefix)" "$log" "$loader" winepath -w "$reg"
+      wine_step "prefix creation failed: winepath in $prefix" "$log" "$loader" winepath -w "$reg"
       winreg=$(tr -d '\r' < "$log")
-      wine_step "prefix creation (regedit in $prefix)" "$log" "$loader" regedit /S "$winreg"
-      wineserver -w
+      wine_step "prefix creation failed: regedit in $prefix" "$log" "$loader" regedit /S "$winreg"
+      wine_step "prefix creation failed: waiting for its wineserver to end" "$log" wineserver -w
       touch "$prefix/.ready"
     fi
   ) 9>"$1/wine/.lock"
@@ -229,11 +232,16 @@ case "${1:-}" in
     for d in 96 144; do
       WINEPREFIX=$(make_prefix "$build" "$d")
       export WINEPREFIX
-      # The daemons must not hold the test runner's output pipes open.
-      wine_step "wineserver -p in $WINEPREFIX" "$state/wineserver-dpi$d.log" wineserver -p
+      # What a suite that was not torn down left running goes first. The daemons must not
+      # hold the test runner's output pipes open.
+      if wineserver -k0 2>/dev/null; then
+        wineserver -k 2>/dev/null || true
+        wineserver -w
+      fi
+      wine_step "wineserver did not start in $WINEPREFIX" "$state/wineserver-dpi$d.log" wineserver -p
       # The desktop, started here and detached, stays up for the suite (see the keeper).
       keeper_log="$state/desktop-dpi$d.log"
-      setsid "$loader" "$build/tests/inkvane_desktop_keeper.exe" </dev/null >"$keeper_log" 2>&1 &
+      "$loader" "$build/tests/inkvane_desktop_keeper.exe" </dev/null >"$keeper_log" 2>&1 &
       for _ in $(seq 300); do
         grep -q ready "$keeper_log" && break
         kill -0 $! 2>/dev/null || break
