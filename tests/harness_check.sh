@@ -4,6 +4,7 @@
 # a loader is played by a loader file that the kernel refuses ("Exec format error").
 #   harness_check.sh BUILD_DIR
 set -uo pipefail
+unset INKVANE_WIN_ARCH  # the checks below play hosts; the forced choice is one of them
 build=$(cd "$1" && pwd)
 wine_run="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wine-run.sh"
 work=$(mktemp -d)
