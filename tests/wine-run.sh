@@ -308,10 +308,12 @@ fi
 status=0
 "$loader" "$program" "$@" || status=$?
 if [ "$status" -ne 0 ]; then
-  # The program's own output has gone to the caller; add a cause only where the harness or
-  # the host is at fault, not where the program merely reported a failure of its own.
+  # The program's own output has gone to the caller (none at all where it crashed with its
+  # output still buffered); add its status, and a cause where the harness or the host is at
+  # fault rather than the program.
+  echo "wine-run: $(basename "$program") ended with exit status $status" >&2
   cause=$(diagnose)
-  [ -n "$cause" ] && echo "wine-run: FAILED: $cause" >&2
+  if [ -n "$cause" ]; then echo "wine-run: FAILED: $cause" >&2; fi
 fi
 if [ -n "$own_xvfb" ]; then
   wineserver -w
