@@ -206,7 +206,8 @@ choose_arch() {
   if out=$("$loader32" --version 2>&1); then
     echo "i686 this host runs 32-bit programs ($loader32 --version: $out)"
   else
-    echo "x86_64 this host cannot execute 32-bit programs ($loader32 --version: ${out##*$'\n'})"
+    out=$(sed -n '$s/^.*: line [0-9]*: //p' <<<"$out")  # the last line, without bash's prefix
+    echo "x86_64 this host cannot execute 32-bit programs ($loader32 --version: $out)"
   fi
 }
 
