@@ -16,6 +16,7 @@ Run as a file itself, this module checks its own registry helper:
 """
 import json
 import os
+import re
 import signal
 import subprocess
 import sys
@@ -108,16 +109,27 @@ class Session:
         return self._wine([str(WINE_RUN), "--builtin", str(self.build), "reg", *args])
 
     def reg_query(self, key, name):
-        """The data of value NAME under KEY (e.g. r"HKLM\\Software\\varnix\\Quillomark"), as
-        reg.exe prints it, read from the view that this build's programs write; None when
-        there is no such value."""
-        result = self.reg("query", key, "/v", name, registry_view(self.arch))
-        if result.returncode != 0:
-            return None
-        for line in result.stdout.splitlines():
-            fields = line.strip().split(None, 2)
-            if len(fields) >= 2 and fields[0] == name and fields[1].startswith("REG_"):
-                return fields[2] if len(fields) == 3 else ""
+        """Value NAME under KEY (e.g. r"HKLM\\Software\\varnix\\Quillomark"), read from the
+        view that this build's programs write: a str for REG_SZ, an int for REG_DWORD, the
+        exported text for other types, None when there is no such value."""
+        # reg.exe prints in the console's code page, which loses Chinese text; an export is
+        # written in UTF-16.
+        with tempfile.TemporaryDirectory() as folder:
+            exported = Path(folder) / "key.reg"
+            windows_path = "Z:" + str(exported).replace("/", "\\")
+            if self.reg("export", key, windows_path, "/y", registry_view(self.arch)).returncode:
+                return None
+            lines = exported.read_text(encoding="utf-16").splitlines()
+        prefix = '"' + name.replace("\\", "\\\\").replace('"', '\\"').lower() + '"='
+        for line in lines:
+            if not line.lower().startswith(prefix):
+                continue
+            data = line[len(prefix):]
+            if data.startswith('"'):
+                return re.sub(r"\\(.)", r"\1", data[1:-1])
+            if data.startswith("dword:"):
+                return int(data[6:], 16)
+            return data
         return None
 
     def wait_for_windows(self, count, timeout=60):
@@ -195,14 +207,16 @@ def main(cases):
 def case_registry_view(session):
     # Wine's reg.exe runs with this build's architecture, so what it writes without naming a
     # view lands where the build's own programs write.
-    key, value = r"HKLM\Software\varnix\InkvaneHarness", f"{session.arch} {os.getpid()}"
-    check(session.reg("add", key, "/v", "Probe", "/d", value, "/f").returncode == 0,
-          "reg add failed")
+    key, text = r"HKLM\Software\varnix\InkvaneHarness", f'D:\\安装\\"{session.arch}"'
+    for value in (["/v", "Text", "/d", text], ["/v", "Number", "/t", "REG_DWORD", "/d", "10"]):
+        check(session.reg("add", key, *value, "/f").returncode == 0, "reg add failed")
     try:
-        check(session.reg_query(key, "Probe") == value, "the helper does not read the value back")
+        read = session.reg_query(key, "Text")
+        check(read == text, f"the helper reads {read!r}, not {text!r}")
+        check(session.reg_query(key, "Number") == 10, "the helper does not read a DWORD")
         check(session.reg_query(key, "Absent") is None, "the helper reads a value that is not there")
         if session.arch == "x86_64":
-            other = session.reg("query", key, "/v", "Probe", "/reg:32")
+            other = session.reg("query", key, "/v", "Text", "/reg:32")
             check(other.returncode != 0, "a 64-bit program's value shows in the 32-bit view")
     finally:
         session.reg("delete", key, "/f")
