@@ -240,7 +240,7 @@ case "${1:-}" in
         wineserver -w
       fi
       wine_step "wineserver did not start in $WINEPREFIX" "$state/wineserver-dpi$d.log" wineserver -p
-      # The desktop, started here and detached, stays up for the suite (see the keeper).
+      # The desktop, started here and detached, stays up for the suite (desktop_keeper.cpp).
       keeper_log="$state/desktop-dpi$d.log"
       "$loader" "$build/tests/inkvane_desktop_keeper.exe" </dev/null >"$keeper_log" 2>&1 &
       for _ in $(seq 300); do
@@ -284,7 +284,8 @@ case "${1:-}" in
     exec "$loader" "$@"
     ;;
   "")
-    echo "usage: wine-run.sh PROGRAM.exe [ARGS...] | --setup DIR | --teardown DIR | --arch" >&2
+    echo "usage: wine-run.sh PROGRAM.exe [ARGS...] | --setup DIR | --teardown DIR |" \
+         "--trust CERT.der DIR | --builtin DIR NAME [ARGS...] | --arch" >&2
     exit 2
     ;;
 esac
