@@ -3,20 +3,19 @@
 with real mouse and keyboard input: the folder field, the folder browser and the install
 command's checks with their notices.
 
-    location_e2e.py BUILD_DIR CASE      CASE: checks | notices | browse
+    location_e2e.py BUILD_DIR CASE      CASE: location-checks | location-notices | location-browse
 
 The test prefix has a drive of every type Wine can make (tests/wine-run.sh): D: floppy,
 E: cdrom, F: network, G: and T: fixed disks, Q: unmapped. The free-space checks mount a small
 tmpfs on T:'s folder, where the host allows it.
 """
-import os
 import subprocess
 import sys
 import time
 from pathlib import Path
 
-import installer_e2e as e2e
-from installer_e2e import Failure, check
+from e2e_session import check, main
+from installer_e2e import READY_IDS, children_by_id
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
 import package_contract as contract  # noqa: E402
@@ -55,7 +54,7 @@ class Installer:
         windows = self.session.inspect()
         check(len(windows) == 1, f"{len(windows)} installer windows")
         self.window = windows[0]
-        controls = e2e.children_by_id(self.window)
+        controls = children_by_id(self.window)
         check("inner" in controls[IDC_INSTALL_DIR], "the folder field has no text field")
         return controls[IDC_INSTALL_DIR]["inner"]
 
@@ -109,7 +108,7 @@ class Installer:
                   f"a second notice for {folder!r}")
         check(self.field()["text"] == folder, "the install command changed the folder field")
         visible = {c["id"] for c in self.window["children"] if c["visible"]}
-        check(visible == e2e.READY_IDS, f"the screen changed after install with {folder!r}")
+        check(visible == READY_IDS, f"the screen changed after install with {folder!r}")
 
     def check_folder(self, text, expected, shot=None):
         """Types TEXT, redraws the whole window (the field keeps the typing and its caret),
@@ -228,22 +227,9 @@ def case_browse(session):
     session.close_all()
 
 
-CASES = {"checks": case_checks, "notices": case_notices, "browse": case_browse}
-
-
-def main():
-    build, case = sys.argv[1], sys.argv[2]
-    session = e2e.Session(build, int(os.environ.get("INKVANE_DPI", "96")))
-    try:
-        CASES[case](session)
-    except Failure as failure:
-        print(f"FAILED: {failure}")
-        return 1
-    finally:
-        session.stop()
-    print(f"passed: {case} at {session.dpi} DPI")
-    return 0
+CASES = {"location-checks": case_checks, "location-notices": case_notices,
+         "location-browse": case_browse}
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(main(CASES))
