@@ -12,6 +12,7 @@ tmpfs on T:'s folder, where the host allows it.
 import subprocess
 import sys
 import time
+from contextlib import contextmanager
 from pathlib import Path
 
 from e2e_session import check, main
@@ -25,7 +26,6 @@ NO_SPACE = "当前所选磁盘内存不足，请重新选择安装路径"
 TOO_LONG = "安装路径过长，请重新选择安装路径"
 IDC_INSTALL, IDC_CHANGE_DIR, IDC_INSTALL_DIR = 10002, 10005, 10041
 NOTICE_CLOSE, NOTICE_OK, NOTICE_LABEL = 10110, 10112, 10100
-MiB = 1 << 20
 
 
 class Installer:
@@ -58,26 +58,18 @@ class Installer:
         check("inner" in controls[IDC_INSTALL_DIR], "the folder field has no text field")
         return controls[IDC_INSTALL_DIR]["inner"]
 
-    def dialogs(self, has_child):
-        return [d for d in self.session.inspect("--dialogs")
-                if any(c["id"] == has_child or c["class"] == has_child for c in d["children"])]
-
-    def wait_dialog(self, has_child, timeout=10):
+    def wait_dialog(self, has_child, timeout=10, present=True):
+        """The first visible dialog with a child of id or class HAS_CHILD, once there is one
+        (None after TIMEOUT s); with PRESENT False, whether every such dialog has gone."""
         end = time.time() + timeout
-        while time.time() < end:
-            found = self.dialogs(has_child)
-            if found:
-                return found[0]
+        while True:
+            found = [d for d in self.session.inspect("--dialogs")
+                     if any(has_child in (c["id"], c["class"]) for c in d["children"])]
+            if bool(found) == present or time.time() > end:
+                if present:
+                    return found[0] if found else None
+                return not found
             time.sleep(0.1)
-        return None
-
-    def wait_gone(self, has_child, timeout=10):
-        end = time.time() + timeout
-        while time.time() < end:
-            if not self.dialogs(has_child):
-                return True
-            time.sleep(0.2)
-        return False
 
     def type_folder(self, text):
         """Replaces the field's text by typing, as a user would."""
@@ -103,7 +95,7 @@ class Installer:
                 time.sleep(0.5)  # let it paint
                 self.session.screenshot(shot)
             self.click(notice, NOTICE_OK)
-            check(self.wait_gone(NOTICE_CLOSE), "the notice did not close")
+            check(self.wait_dialog(NOTICE_CLOSE, present=False), "the notice did not close")
             check(self.wait_dialog(NOTICE_CLOSE, timeout=0.6) is None,
                   f"a second notice for {folder!r}")
         check(self.field()["text"] == folder, "the install command changed the folder field")
@@ -122,31 +114,23 @@ class Installer:
         self.press_install(text, expected, shot)
 
 
-class SmallDrive:
-    """A tmpfs of a given size mounted on T:'s folder, while the `with` block runs; None where
-    the host does not allow mounting (the reason is printed)."""
-
-    def __init__(self, session, size):
-        self.folder = session.build / "wine" / f"dpi{session.dpi}" / "drives" / "t"
-        self.size = size
-        self.mounted = False
-
-    def __enter__(self):
-        result = subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={self.size}", "inkvane-t",
-                                 str(self.folder)], capture_output=True, text=True)
-        if result.returncode != 0:
-            print(f"free space on a real drive not checked: cannot mount a tmpfs on "
-                  f"{self.folder}: {result.stderr.strip()}")
-            return None
-        self.mounted = True
-        return self
-
-    def fill(self, size):
-        (self.folder / "fill").write_bytes(b"\0" * size)
-
-    def __exit__(self, *exc):
-        if self.mounted and subprocess.run(["umount", str(self.folder)]).returncode != 0:
-            subprocess.run(["umount", "-l", str(self.folder)])
+@contextmanager
+def small_drive(session, size):
+    """T:'s folder with a tmpfs of SIZE mounted on it while the block runs; None where the
+    host does not allow mounting (the reason is printed)."""
+    folder = session.build / "wine" / f"dpi{session.dpi}" / "drives" / "t"
+    mount = subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={size}", "inkvane-t", str(folder)],
+                           capture_output=True, text=True)
+    if mount.returncode != 0:
+        print(f"free space on a real drive not checked: cannot mount a tmpfs on {folder}: "
+              f"{mount.stderr.strip()}")
+        yield None
+        return
+    try:
+        yield folder
+    finally:
+        if subprocess.run(["umount", str(folder)]).returncode != 0:
+            subprocess.run(["umount", "-l", str(folder)])
 
 
 def long_folder(drive, length):
@@ -155,10 +139,10 @@ def long_folder(drive, length):
 
 def check_space(installer, shot=None):
     """T: with exactly 81 MiB free passes; one page less is refused."""
-    with SmallDrive(installer.session, "81m") as drive:
-        if drive:
+    with small_drive(installer.session, "81m") as folder:
+        if folder:
             installer.check_folder("T:\\Inkvane", None)
-            drive.fill(1)  # takes one page of the file system
+            (folder / "fill").write_bytes(b"x")  # takes one page of the file system
             installer.check_folder("T:\\Inkvane", NO_SPACE, shot)
 
 
@@ -208,7 +192,7 @@ def case_browse(session):
             else:
                 time.sleep(0.15)
                 installer.xdotool("key", key)
-        check(installer.wait_gone("SysTreeView32"), "the folder browser stayed open")
+        check(installer.wait_dialog("SysTreeView32", present=False), "the folder browser stayed open")
         time.sleep(0.5)
         return installer.field()["text"]
 
