@@ -1,6 +1,7 @@
 #pragma once
 // How the button-like controls show their text. Portable: no Windows headers.
 
+#include <algorithm>
 #include <cstddef>
 
 #include "controls/image_frames.h"
@@ -17,4 +18,18 @@ template <class Colour, std::size_t N>
   requires(N == kStripFrames)
 Colour TextColourForState(const Colour (&colours)[N], int state) {
   return colours[state >= STATE_NORMAL && state <= STATE_DISABLED ? state : STATE_NORMAL];
+}
+
+// Sets a control's text colour for each visual state (normal, hover, pressed, disabled).
+template <class Colour, std::size_t N>
+  requires(N == kStripFrames)
+void SetTextColours(Colour (&colours)[N], const Colour (&perState)[N]) {
+  std::copy(perState, perState + N, colours);
+}
+
+// Gives every visual state of a control the same text colour.
+template <class Colour, std::size_t N>
+  requires(N == kStripFrames)
+void SetTextColours(Colour (&colours)[N], Colour colour) {
+  std::fill(colours, colours + N, colour);
 }

@@ -3,7 +3,14 @@
 #include <cwchar>
 
 #include "controls/edit_layout.h"
+#include "controls/kit_font.h"
 #include "controls/scaling.h"
+
+namespace {
+// No border: the frame is the border.
+constexpr DWORD kFieldStyle = WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL;
+static_assert(kFieldStyle == 0x50000080);
+}  // namespace
 
 IMPLEMENT_DYNAMIC(CCustomDrawEdit, CEdit)
 
@@ -67,13 +74,13 @@ void CEditEx::SetText(const CString& strText) {
 void CEditEx::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) {
   CDC dc(lpDrawItemStruct->hDC);
   const CRect item(lpDrawItemStruct->rcItem);
-  CPen pen(PS_SOLID, 1, m_crBorder);
-  const HGDIOBJ oldPen = dc.SelectObject(pen);
-  const HGDIOBJ oldBrush = dc.SelectObject(m_brFill);
-  ::RoundRect(dc.m_hDC, item.left, item.top, item.right, item.bottom, m_nCornerRadius,
-              m_nCornerRadius);
-  dc.SelectObject(oldBrush);
-  dc.SelectObject(oldPen);
+  {
+    const CPen pen(PS_SOLID, 1, m_crBorder);
+    const CSelectGuard penSelected(dc, pen);
+    const CSelectGuard brushSelected(dc, m_brFill);
+    ::RoundRect(dc.m_hDC, item.left, item.top, item.right, item.bottom, m_nCornerRadius,
+                m_nCornerRadius);
+  }
 
   if (!m_edit.m_hWnd) {
     CreateField();
@@ -86,14 +93,13 @@ void CEditEx::CreateField() {
   CRect client;
   GetClientRect(&client);
   const ScreenDpi dpi = ReadScreenDpi();
-  const InnerFieldPlacement place = PlaceInnerField(client.Width(), client.Height(), dpi.x, dpi.y);
-  // WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL: no border, the frame is the border.
-  if (!m_edit.Create(0x50000080, CRect(place.left, place.top, place.right, place.bottom), this, 1))
-    return;  // tried again at the next draw
+  const InnerField field = PlaceInnerField(client.Width(), client.Height(), dpi.x, dpi.y);
+  // On failure the next draw tries again.
+  if (!m_edit.Create(kFieldStyle, CRect(field.rect), this, 1)) return;
 
   LOGFONTW logFont{};
-  logFont.lfHeight = place.fontHeight;
-  std::wcsncpy(logFont.lfFaceName, L"Microsoft YaHei", LF_FACESIZE - 1);
+  logFont.lfHeight = field.fontHeight;
+  std::wcsncpy(logFont.lfFaceName, kKitFaceName, LF_FACESIZE - 1);
   m_fontField.CreateFontIndirect(&logFont);
   m_edit.SetFont(m_fontField, TRUE);
   if (m_bPassword) m_edit.SetPasswordChar(L'*');

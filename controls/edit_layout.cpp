@@ -4,10 +4,11 @@
 
 #include "controls/scaling.h"
 
-InnerFieldPlacement PlaceInnerField(int width, int height, int dpiX, int dpiY) {
-  const int insetX = ScaleToDpi(kInnerFieldInset, dpiX);
-  const int insetY = ScaleToDpi(kInnerFieldInset, dpiY);
-  const int right = std::max(insetX, width - insetX);
-  const int bottom = std::max(insetY, height - insetY);
-  return {insetX, insetY, right, bottom, bottom - insetY};
+InnerField PlaceInnerField(int width, int height, int dpiX, int dpiY) {
+  const DpiScale scale({dpiX, dpiY});
+  const int insetX = scale.H(kInnerFieldInset);
+  const int insetY = scale.V(kInnerFieldInset);
+  const int fieldWidth = std::max(0, width - 2 * insetX);
+  const int fieldHeight = std::max(0, height - 2 * insetY);
+  return {{insetX, insetY, fieldWidth, fieldHeight}, fieldHeight};
 }

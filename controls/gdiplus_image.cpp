@@ -43,7 +43,7 @@ Graphics::~Graphics() {
   if (m_graphics) GdipDeleteGraphics(m_graphics);
 }
 
-void Graphics::DrawImage(const Image& image, const RECT& dest, const SourceRect& source) noexcept {
+void Graphics::DrawImage(const Image& image, const RECT& dest, const PixelRect& source) noexcept {
   if (!m_graphics || !image.native()) return;
   GdipDrawImageRectRectI(m_graphics, image.native(), dest.left, dest.top,
                          dest.right - dest.left, dest.bottom - dest.top, source.x, source.y,

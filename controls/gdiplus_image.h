@@ -62,7 +62,7 @@ public:
 
   // Draws `source` (image pixels) of `image` stretched onto `dest`, alpha-blended over
   // what the surface shows, with the platform's default filtering. Failures draw less.
-  void DrawImage(const Image& image, const RECT& dest, const SourceRect& source) noexcept;
+  void DrawImage(const Image& image, const RECT& dest, const PixelRect& source) noexcept;
 
 private:
   Gdiplus::GpGraphics* m_graphics = nullptr;

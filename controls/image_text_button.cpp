@@ -46,11 +46,22 @@ void CImageTextButtonEx::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) {
   CFont font;
   CreateKitFont(font, m_nFontHeight);
   const CString caption = GetWindowText();
-  const HGDIOBJ previousFont = font.GetSafeHandle() ? dc.SelectObject(font) : nullptr;
+  const CSelectGuard fontSelected(dc, font);
   dc.SetTextColor(TextColourForState(m_crText, m_nState));
   dc.SetBkMode(TRANSPARENT);
   dc.DrawText(caption, &item, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-  if (previousFont) dc.SelectObject(previousFont);
+}
+
+CSize CreatePictureButton(CImageTextButtonEx& button, LPCWSTR lpszCaption, DWORD dwStyle,
+                          const RECT& rect, CWnd* pParentWnd, UINT nID, UINT nImage,
+                          int nFontHeight, COLORREF colour) {
+  button.Create(lpszCaption, dwStyle, rect, pParentWnd, nID);
+  button.SetImage(nImage);
+  if (nFontHeight) button.m_nFontHeight = nFontHeight;
+  SetTextColours(button.m_crText, colour);
+  CRect client;
+  button.GetClientRect(&client);
+  return {client.Width(), client.Height()};
 }
 
 BOOL CImageTextButtonEx::OnEraseBkgnd(CDC*) { return TRUE; }

@@ -41,3 +41,10 @@ private:
   gdip::StartupToken m_gdiplusToken;
   std::unique_ptr<gdip::Image> m_pImage;
 };
+
+// Creates `button` as the parent's child `nID` at `rect`'s top-left corner, gives it picture
+// `nImage` (which sizes it), the caption font height `nFontHeight` (0 keeps the default)
+// and one caption colour in every state. Returns the size the picture gave it.
+CSize CreatePictureButton(CImageTextButtonEx& button, LPCWSTR lpszCaption, DWORD dwStyle,
+                          const RECT& rect, CWnd* pParentWnd, UINT nID, UINT nImage,
+                          int nFontHeight, COLORREF colour);

@@ -20,15 +20,7 @@ void CStaticEx::SetFontHeight(int nHeight) {
   CreateKitFont(m_font, m_nFontHeight);
 }
 
-void CStaticEx::MeasureText(CSize& size) {
-  CClientDC dc(this);
-  const HGDIOBJ oldFont = dc.SelectObject(m_font);
-  size.cx = dc.GetTextExtent(GetWindowText()).cx;
-  dc.SelectObject(oldFont);
-  CRect client;
-  GetClientRect(&client);
-  size.cy = client.Height();
-}
+void CStaticEx::MeasureText(CSize& size) { size = MeasureWindowText(*this, m_font); }
 
 void CStaticEx::OnPaint() {
   const HWND parent = ::GetParent(m_hWnd);
@@ -50,11 +42,10 @@ void CStaticEx::OnPaint() {
     }
   }
 
-  const HGDIOBJ oldFont = dc.SelectObject(m_font);
+  const CSelectGuard fontSelected(dc, m_font);
   dc.SetTextColor(m_crText);
   dc.SetBkMode(TRANSPARENT);
   dc.TextOut(0, 0, GetWindowText());
-  dc.SelectObject(oldFont);
 }
 
 bool CStaticEx::ParentPaintedBeneath(const CRect& rectInParent) const {
@@ -73,6 +64,16 @@ void CStaticEx::TakeSnapshot(const CDC& paintDC, const CRect& rectInParent) {
                  rectInParent.Height(), SRCCOPY);
   }
   ::ReleaseDC(parent, parentDC);
+}
+
+CSize CreateLabel(CStaticEx& label, LPCWSTR lpszText, DWORD dwStyle, const RECT& rect,
+                  CWnd* pParentWnd, UINT nID, COLORREF colour, int nFontHeight) {
+  label.Create(lpszText, dwStyle, rect, pParentWnd, nID);
+  label.m_crText = colour;
+  label.SetFontHeight(nFontHeight);
+  CSize size;
+  label.MeasureText(size);
+  return size;
 }
 
 BOOL CStaticEx::OnEraseBkgnd(CDC* pDC) {

@@ -14,7 +14,7 @@ class CStaticEx : public CStatic {
   DECLARE_DYNAMIC(CStaticEx)
 
 public:
-  // Makes the default font: "Microsoft YaHei", cell height 20 pixels at any DPI.
+  // Makes the default font: the kit's face, cell height 20 pixels at any DPI.
   CStaticEx();
   ~CStaticEx() override;
 
@@ -44,3 +44,9 @@ private:
   CMemoryDC m_dcBackground;  // the snapshot; empty unless this label took it
   CFont m_font;
 };
+
+// Creates `label` as the parent's child `nID` over `rect`, whose height is the line height
+// it keeps, with text colour `colour` and a font `nFontHeight` pixels high; returns what
+// MeasureText then gives (the text's width and that height), from which the owner places it.
+CSize CreateLabel(CStaticEx& label, LPCWSTR lpszText, DWORD dwStyle, const RECT& rect,
+                  CWnd* pParentWnd, UINT nID, COLORREF colour, int nFontHeight);

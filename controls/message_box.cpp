@@ -12,35 +12,14 @@ constexpr UINT kYesId = 10111;
 constexpr UINT kNoId = 10112;  // "否", or the notice's "好的"
 
 constexpr DWORD kLabelStyle = WS_CHILD | WS_VISIBLE | WS_GROUP;
+static_assert(kLabelStyle == 0x50020000);
 constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | BS_RIGHT;
+static_assert(kButtonStyle == 0x50000200);
 
 constexpr COLORREF kBandColour = RGB(231, 75, 63);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kMessageColour = RGB(60, 60, 60);
 constexpr COLORREF kYesColour = RGB(102, 102, 102);
-
-CRect ToRect(const BoxPlacement& p) { return {p.x, p.y, p.x + p.width, p.y + p.height}; }
-
-// Creates a label with a generous rectangle, then shrinks it to its text at `Place`.
-template <class Place>
-void CreateLabel(CStaticEx& label, const wchar_t* text, const BoxPlacement& atCreation,
-                 CWnd* parent, COLORREF colour, int fontHeight, Place place) {
-  label.Create(text, kLabelStyle, ToRect(atCreation), parent, kLabelId);
-  label.m_crText = colour;
-  label.SetFontHeight(fontHeight);
-  CSize size;
-  label.MeasureText(size);
-  label.MoveWindow(ToRect(place(size.cx, size.cy)));
-}
-
-// The button sizes itself from its picture; its caption has one colour in every state.
-void CreateButton(CImageTextButtonEx& button, const wchar_t* caption, UINT id,
-                  const BoxPlacement& at, CWnd* parent, UINT image, COLORREF colour) {
-  button.Create(caption, kButtonStyle, ToRect(at), parent, id);
-  button.SetImage(image);
-  button.m_nFontHeight = kMessageBoxButtonFontHeight;
-  for (COLORREF& entry : button.m_crText) entry = colour;
-}
 
 }  // namespace
 
@@ -68,28 +47,35 @@ BOOL CMessageBoxEx::OnInitDialog() {
   SetWindowPos(nullptr, 0, 0, layout.Width(), layout.Height(), SWP_NOMOVE);
   ModifyStyle(0, DS_SETFOREGROUND);
 
-  CreateLabel(m_lblTitle, L"提示", layout.TitleAtCreation(), this, kWhite, layout.LabelFont(),
-              [&](int w, int h) { return layout.Title(w, h); });
+  const CSize title = CreateLabel(m_lblTitle, L"提示", kLabelStyle,
+                                  CRect(layout.TitleAtCreation()), this, kLabelId, kWhite,
+                                  layout.LabelFont());
+  m_lblTitle.MoveWindow(CRect(layout.Title(title.cx, title.cy)));
 
-  const BoxPlacement closeAt = layout.CloseButton(0, 0);
-  m_btnClose.Create(L"", kButtonStyle, ToRect(closeAt), this, kCloseId);
+  m_btnClose.Create(L"", kButtonStyle, CRect(layout.CloseButton(0, 0)), this, kCloseId);
   m_btnClose.SetImage(IDB_PNG_CLOSE_WHITE);
   m_btnClose.m_crBackground = kBandColour;
   CRect closeClient;
   m_btnClose.GetClientRect(&closeClient);
-  m_btnClose.MoveWindow(ToRect(layout.CloseButton(closeClient.Width(), closeClient.Height())));
+  m_btnClose.MoveWindow(CRect(layout.CloseButton(closeClient.Width(), closeClient.Height())));
 
-  CreateLabel(m_lblMessage, m_strText, layout.MessageAtCreation(), this, kMessageColour,
-              layout.LabelFont(), [&](int w, int h) { return layout.Message(w, h); });
+  const CSize message =
+      CreateLabel(m_lblMessage, m_strText, kLabelStyle, CRect(layout.MessageAtCreation()), this,
+                  kLabelId, kMessageColour, layout.LabelFont());
+  m_lblMessage.MoveWindow(CRect(layout.Message(message.cx, message.cy)));
 
+  // The buttons size themselves from their pictures; each caption has one colour.
+  const auto button = [&](CImageTextButtonEx& control, const wchar_t* caption, UINT id,
+                          const PixelRect& corner, UINT image, COLORREF colour) {
+    CreatePictureButton(control, caption, kButtonStyle, CRect(corner), this, id, image,
+                        kMessageBoxButtonFontHeight, colour);
+  };
   if (m_bConfirm) {
-    CreateButton(m_btnFirst, L"是", kYesId, layout.FirstButton(true), this,
-                 IDB_PNG_OUTLINE_BUTTON, kYesColour);
-    CreateButton(m_btnSecond, L"否", kNoId, layout.SecondButton(), this, IDB_PNG_RED_BUTTON,
-                 kWhite);
+    button(m_btnFirst, L"是", kYesId, layout.FirstButton(true), IDB_PNG_OUTLINE_BUTTON,
+           kYesColour);
+    button(m_btnSecond, L"否", kNoId, layout.SecondButton(), IDB_PNG_RED_BUTTON, kWhite);
   } else {
-    CreateButton(m_btnFirst, L"好的", kNoId, layout.FirstButton(false), this,
-                 IDB_PNG_RED_BUTTON, kWhite);
+    button(m_btnFirst, L"好的", kNoId, layout.FirstButton(false), IDB_PNG_RED_BUTTON, kWhite);
   }
   return TRUE;
 }
@@ -99,12 +85,10 @@ void CMessageBoxEx::OnPaint() {
   CRect client;
   GetClientRect(&client);
   // The context's default brush fills the face white inside the one-pixel frame.
-  CPen frame(PS_SOLID, 1, kBandColour);
-  const HGDIOBJ previousPen = dc.SelectObject(frame);
+  const CPen frame(PS_SOLID, 1, kBandColour);
+  const CSelectGuard frameSelected(dc, frame);
   ::Rectangle(dc.m_hDC, client.left, client.top, client.right, client.bottom);
-  dc.FillSolidRect(CRect(m_dragBand.left, m_dragBand.top, m_dragBand.right, m_dragBand.bottom),
-                   kBandColour);
-  dc.SelectObject(previousPen);
+  dc.FillSolidRect(CRect(m_dragBand), kBandColour);
 }
 
 void CMessageBoxEx::OnLButtonDown(UINT, CPoint point) {

@@ -36,7 +36,7 @@ protected:
   DECLARE_MESSAGE_MAP()
 
 private:
-  DragBand m_dragBand;  // in client coordinates, at the DPI of construction
+  PixelRect m_dragBand;  // in client coordinates, at the DPI of construction
   CString m_strText;
   CStaticEx m_lblTitle;
   CImageButtonEx m_btnClose;

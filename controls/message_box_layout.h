@@ -7,66 +7,43 @@
 // their picture, so the caller passes those sizes in.
 
 #include "controls/scaling.h"
-
-struct BoxPlacement {
-  int x = 0;
-  int y = 0;
-  int width = 0;
-  int height = 0;
-  friend bool operator==(const BoxPlacement&, const BoxPlacement&) = default;
-};
-
-// The band across the top of the box: it is painted in the band colour and drags the box.
-// Right and bottom are exclusive, as for a Windows RECT.
-struct DragBand {
-  int left = 0;
-  int top = 0;
-  int right = 0;
-  int bottom = 0;
-  bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
-  friend bool operator==(const DragBand&, const DragBand&) = default;
-};
+#include "framework/pixel_rect.h"
 
 // The buttons' caption font height: the same 22 pixels at every DPI.
 inline constexpr int kMessageBoxButtonFontHeight = 22;
 
-class MessageBoxLayout {
+class MessageBoxLayout : public DpiScale {
 public:
-  explicit MessageBoxLayout(ScreenDpi dpi) : m_dpi(dpi) {}
-
-  int H(int value) const { return ScaleToDpi(value, m_dpi.x); }
-  int V(int value) const { return ScaleToDpi(value, m_dpi.y); }
+  explicit MessageBoxLayout(ScreenDpi dpi) : DpiScale(dpi) {}
 
   int Width() const { return H(400); }
   int Height() const { return V(200); }
 
+  // The band across the top of the box: it is painted in the band colour and drags the box.
   // Wider than the box; only its height shows.
-  DragBand Band() const { return {0, 0, H(470), V(44)}; }
+  PixelRect Band() const { return {0, 0, H(470), V(44)}; }
 
   int LabelFont() const { return H(22); }
 
   // The labels are created at the top-left with a generous width; their heights are the
   // line heights they keep once measured and moved.
-  BoxPlacement TitleAtCreation() const { return {0, 0, H(400), H(25)}; }
-  BoxPlacement Title(int textWidth, int lineHeight) const {
+  PixelRect TitleAtCreation() const { return {0, 0, H(400), H(25)}; }
+  PixelRect Title(int textWidth, int lineHeight) const {
     return {H(20), V(12), textWidth, lineHeight};
   }
-  BoxPlacement MessageAtCreation() const { return {0, 0, H(600), H(20)}; }
+  PixelRect MessageAtCreation() const { return {0, 0, H(600), H(20)}; }
   // Centred across the 330 pixels that start 35 in, the division truncating toward zero:
   // a message wider than 330 starts left of 35 and may run past either edge of the box.
-  BoxPlacement Message(int textWidth, int lineHeight) const {
+  PixelRect Message(int textWidth, int lineHeight) const {
     return {(H(330) - textWidth) / 2 + H(35), V(80), textWidth, lineHeight};
   }
 
-  BoxPlacement CloseButton(int width, int height) const { return {H(366), V(20), width, height}; }
+  PixelRect CloseButton(int width, int height) const { return {H(366), V(20), width, height}; }
 
   // The buttons' top-left corners (they size themselves from their pictures). A yes/no box
   // has "是" on the left and "否" on the right; a notice has its one button on the right.
-  BoxPlacement FirstButton(bool confirm) const {
-    return confirm ? BoxPlacement{H(168), V(150), 0, 0} : SecondButton();
+  PixelRect FirstButton(bool confirm) const {
+    return confirm ? PixelRect{H(168), V(150), 0, 0} : SecondButton();
   }
-  BoxPlacement SecondButton() const { return {H(284), V(150), 0, 0}; }
-
-private:
-  ScreenDpi m_dpi;
+  PixelRect SecondButton() const { return {H(284), V(150), 0, 0}; }
 };

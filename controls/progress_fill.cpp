@@ -5,8 +5,8 @@
 #include "controls/scaling.h"
 
 ControlSize ProgressBarSize(unsigned trackWidth, unsigned trackHeight, int dpiX, int dpiY) {
-  return {ScaleToDpi(static_cast<int>(trackWidth), dpiX),
-          ScaleToDpi(static_cast<int>(trackHeight), dpiY)};
+  const DpiScale scale({dpiX, dpiY});
+  return {scale.H(static_cast<int>(trackWidth)), scale.V(static_cast<int>(trackHeight))};
 }
 
 std::optional<FillExtent> ProgressFill(std::int64_t pos, std::int64_t lower, std::int64_t upper,

@@ -18,10 +18,12 @@ int MulDivRound(int value, int numerator, int denominator) {
   return static_cast<int>(quotient);
 }
 
-void CDpiScaler::Initialise() {
-  if (initialised) return;
-  const ScreenDpi dpi = m_read();
-  dpiX = dpi.x;
-  dpiY = dpi.y;
-  initialised = true;
+DpiScale CDpiScaler::Scale() {
+  if (!initialised) {
+    const ScreenDpi dpi = m_read();
+    dpiX = dpi.x;
+    dpiY = dpi.y;
+    initialised = true;
+  }
+  return DpiScale({dpiX, dpiY});
 }

@@ -22,7 +22,21 @@ struct ScreenDpi {
 // Defined by the platform layer (screen_dpi.cpp).
 ScreenDpi ReadScreenDpi();
 
-// Scales values by the screen DPI, reading the DPI once, on first use, through `read`.
+// Scales quantities written at 96 DPI to one screen: H by its horizontal DPI (widths,
+// x positions, font heights), V by its vertical DPI (heights, y positions). The layouts
+// derive from it, so that each of their values names its axis.
+class DpiScale {
+public:
+  explicit DpiScale(ScreenDpi dpi) : m_dpi(dpi) {}
+
+  int H(int value) const { return ScaleToDpi(value, m_dpi.x); }
+  int V(int value) const { return ScaleToDpi(value, m_dpi.y); }
+
+private:
+  ScreenDpi m_dpi;
+};
+
+// A DpiScale that reads the screen's DPI once, on first use, through `read`.
 // A value object meant for the stack; tests pass their own reader.
 class CDpiScaler {
 public:
@@ -30,15 +44,15 @@ public:
 
   explicit CDpiScaler(Reader read = &ReadScreenDpi) : m_read(read) {}
 
-  int ScaleX(int value) { Initialise(); return ScaleToDpi(value, dpiX); }
-  int ScaleY(int value) { Initialise(); return ScaleToDpi(value, dpiY); }
+  int ScaleX(int value) { return Scale().H(value); }
+  int ScaleY(int value) { return Scale().V(value); }
 
   bool initialised = false;
   int dpiX = kDesignDpi;
   int dpiY = kDesignDpi;
 
 private:
-  void Initialise();
+  DpiScale Scale();
 
   Reader m_read;
 };

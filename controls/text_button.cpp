@@ -28,28 +28,23 @@ void CTextButtonEx::SetFontHeight(int nHeight) {
   CreateKitFont(m_font, m_nFontHeight);
 }
 
-CSize CTextButtonEx::MeasureText() {
-  CSize size;
-  {
-    CClientDC dc(this);
-    const HGDIOBJ previousFont = m_font.GetSafeHandle() ? dc.SelectObject(m_font) : nullptr;
-    size.cx = dc.GetTextExtent(GetWindowText()).cx;
-    if (previousFont) dc.SelectObject(previousFont);
-  }
-  CRect client;
-  GetClientRect(&client);
-  size.cy = client.Height();
-  return size;
-}
+CSize CTextButtonEx::MeasureText() { return MeasureWindowText(*this, m_font); }
 
 void CTextButtonEx::OnPaint() {
   CPaintDC dc(this);
   const CString text = GetWindowText();
-  const HGDIOBJ previousFont = m_font.GetSafeHandle() ? dc.SelectObject(m_font) : nullptr;
+  const CSelectGuard fontSelected(dc, m_font);
   dc.SetTextColor(TextColourForState(m_crText, m_nState));
   dc.SetBkMode(TRANSPARENT);
   dc.TextOut(0, 0, text);
-  if (previousFont) dc.SelectObject(previousFont);
+}
+
+CSize CreateLink(CTextButtonEx& link, LPCWSTR lpszText, DWORD dwStyle, const RECT& rect,
+                 CWnd* pParentWnd, UINT nID, int nFontHeight, const COLORREF (&colours)[4]) {
+  link.Create(lpszText, dwStyle, rect, pParentWnd, nID);
+  link.SetFontHeight(nFontHeight);
+  SetTextColours(link.m_crText, colours);
+  return link.MeasureText();
 }
 
 BOOL CTextButtonEx::OnEraseBkgnd(CDC*) { return static_cast<BOOL>(Default()); }

@@ -37,3 +37,9 @@ private:
   int m_nFontHeight;
   CFont m_font;  // none when creation failed: the context's current font is used instead
 };
+
+// Creates `link` as the parent's child `nID` over `rect`, whose height is the one it keeps,
+// with a font `nFontHeight` pixels high and a text colour per visual state; returns what
+// MeasureText then gives, from which the owner places it.
+CSize CreateLink(CTextButtonEx& link, LPCWSTR lpszText, DWORD dwStyle, const RECT& rect,
+                 CWnd* pParentWnd, UINT nID, int nFontHeight, const COLORREF (&colours)[4]);

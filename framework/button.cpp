@@ -3,14 +3,7 @@
 IMPLEMENT_DYNAMIC(CButton, CWnd)
 IMPLEMENT_DYNAMIC(CStatic, CWnd)
 
-BOOL CButton::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
-  if (message != WM_DRAWITEM) return CWnd::OnChildNotify(message, wParam, lParam, pResult);
-  DrawItem(reinterpret_cast<LPDRAWITEMSTRUCT>(lParam));
-  *pResult = TRUE;
-  return TRUE;
-}
-
-BOOL CStatic::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+BOOL COwnerDrawControl::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
   if (message != WM_DRAWITEM) return CWnd::OnChildNotify(message, wParam, lParam, pResult);
   DrawItem(reinterpret_cast<LPDRAWITEMSTRUCT>(lParam));
   *pResult = TRUE;

@@ -4,7 +4,18 @@
 
 #include "framework/wnd.h"
 
-class CButton : public CWnd {
+// What CButton and CStatic share: the parent's WM_DRAWITEM about the control is handed to
+// its DrawItem.
+class COwnerDrawControl : public CWnd {
+public:
+  // Draws an owner-drawn control; the context in the request stays the platform's.
+  virtual void DrawItem(LPDRAWITEMSTRUCT) {}
+
+protected:
+  BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+};
+
+class CButton : public COwnerDrawControl {
   DECLARE_DYNAMIC(CButton)
 
 public:
@@ -12,24 +23,15 @@ public:
   BOOL Create(LPCWSTR lpszCaption, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID) {
     return CreateEx(0, L"BUTTON", lpszCaption, dwStyle, rect, pParentWnd, nID);
   }
-  // Draws an owner-drawn button; the context in the request stays the platform's.
-  virtual void DrawItem(LPDRAWITEMSTRUCT) {}
-
-protected:
-  BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
 };
 
-class CStatic : public CWnd {
+class CStatic : public COwnerDrawControl {
   DECLARE_DYNAMIC(CStatic)
 
 public:
-  // Creates a "STATIC" window: text, style, rectangle in the parent's client area.
+  // Creates a "STATIC" window: text, style, rectangle in the parent's client area. An
+  // owner-drawn static has the style SS_OWNERDRAW.
   BOOL Create(LPCWSTR lpszText, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID = 0xFFFF) {
     return CreateEx(0, L"STATIC", lpszText, dwStyle, rect, pParentWnd, nID);
   }
-  // Draws an owner-drawn static (SS_OWNERDRAW); the context stays the platform's.
-  virtual void DrawItem(LPDRAWITEMSTRUCT) {}
-
-protected:
-  BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
 };

@@ -1,5 +1,7 @@
 #include "framework/dc.h"
 
+#include <cassert>
+
 #include "framework/wnd.h"
 
 CDC::~CDC() {
@@ -31,11 +33,19 @@ CSize CDC::GetTextExtent(const CString& text) const {
   return {size.cx, size.cy};
 }
 
-CPaintDC::CPaintDC(CWnd* pWnd) : m_hWnd(pWnd->m_hWnd) { m_hDC = ::BeginPaint(m_hWnd, &m_ps); }
+CPaintDC::CPaintDC(CWnd* pWnd) : m_hWnd(pWnd->m_hWnd) {
+  assert(m_hWnd);
+  if (m_hWnd) m_hDC = ::BeginPaint(m_hWnd, &m_ps);
+}
 
-CPaintDC::~CPaintDC() { ::EndPaint(m_hWnd, &m_ps); }
+CPaintDC::~CPaintDC() {
+  if (m_hWnd) ::EndPaint(m_hWnd, &m_ps);
+}
 
-CClientDC::CClientDC(CWnd* pWnd) : m_hWnd(pWnd->m_hWnd) { m_hDC = ::GetDC(m_hWnd); }
+CClientDC::CClientDC(CWnd* pWnd) : m_hWnd(pWnd->m_hWnd) {
+  assert(m_hWnd);
+  if (m_hWnd) m_hDC = ::GetDC(m_hWnd);
+}
 
 CClientDC::~CClientDC() {
   if (m_hDC) ::ReleaseDC(m_hWnd, m_hDC);

@@ -47,7 +47,26 @@ private:
   bool m_owned = false;
 };
 
+// Selects a GDI object into a context for one scope, then selects back the object it
+// replaced: the context is left as it was found, and the object is free to be deleted (one
+// still selected cannot be). A null object is not selected, and nothing is restored.
+class CSelectGuard {
+public:
+  CSelectGuard(CDC& dc, HGDIOBJ object) noexcept
+      : m_hDC(dc.m_hDC), m_hPrevious(object ? ::SelectObject(m_hDC, object) : nullptr) {}
+  ~CSelectGuard() {
+    if (m_hPrevious) ::SelectObject(m_hDC, m_hPrevious);
+  }
+  CSelectGuard(const CSelectGuard&) = delete;
+  CSelectGuard& operator=(const CSelectGuard&) = delete;
+
+private:
+  HDC m_hDC;
+  HGDIOBJ m_hPrevious;
+};
+
 // The context of one paint cycle: BeginPaint on construction, EndPaint on destruction.
+// Without a window there is no context (m_hDC stays null).
 class CPaintDC : public CDC {
 public:
   explicit CPaintDC(CWnd* pWnd);
@@ -60,6 +79,7 @@ private:
 };
 
 // A window's client-area context for one scope: GetDC on construction, ReleaseDC after.
+// Without a window there is no context: a null window would give the whole screen's.
 class CClientDC : public CDC {
 public:
   explicit CClientDC(CWnd* pWnd);

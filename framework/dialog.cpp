@@ -82,19 +82,18 @@ BOOL CDialog::PreTranslateForTree(MSG* pMsg) {
 }
 
 void CDialog::CenterWindow() {
-  RECT window;
+  CRect window;
   ::GetWindowRect(m_hWnd, &window);
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
   ::GetMonitorInfoW(::MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTONEAREST), &monitor);
 
-  RECT reference = monitor.rcWork;
+  CRect reference = monitor.rcWork;
   const HWND owner = ::GetWindow(m_hWnd, GW_OWNER);
   if (owner && ::IsWindowVisible(owner) && !::IsIconic(owner)) ::GetWindowRect(owner, &reference);
 
-  const auto toPlacement = [](const RECT& r) { return PlacementRect{r.left, r.top, r.right, r.bottom}; };
-  const PlacementPoint at = CenteredPosition(toPlacement(window), toPlacement(reference),
-                                             toPlacement(monitor.rcWork));
+  const PlacementPoint at = CenteredPosition(window.ToPixelRect(), reference.ToPixelRect(),
+                                             CRect(monitor.rcWork).ToPixelRect());
   ::SetWindowPos(m_hWnd, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

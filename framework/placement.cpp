@@ -1,12 +1,12 @@
 #include "framework/placement.h"
 
-PlacementPoint CenteredPosition(const PlacementRect& window, const PlacementRect& reference,
-                                const PlacementRect& workArea) {
-  int x = (reference.left + reference.right) / 2 - window.Width() / 2;
-  int y = (reference.top + reference.bottom) / 2 - window.Height() / 2;
-  if (x + window.Width() > workArea.right) x = workArea.right - window.Width();
-  if (x < workArea.left) x = workArea.left;
-  if (y + window.Height() > workArea.bottom) y = workArea.bottom - window.Height();
-  if (y < workArea.top) y = workArea.top;
+PlacementPoint CenteredPosition(const PixelRect& window, const PixelRect& reference,
+                                const PixelRect& workArea) {
+  int x = (reference.x + reference.right()) / 2 - window.width / 2;
+  int y = (reference.y + reference.bottom()) / 2 - window.height / 2;
+  if (x + window.width > workArea.right()) x = workArea.right() - window.width;
+  if (x < workArea.x) x = workArea.x;
+  if (y + window.height > workArea.bottom()) y = workArea.bottom() - window.height;
+  if (y < workArea.y) y = workArea.y;
   return {x, y};
 }

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "framework/pixel_rect.h"
+
 struct CPoint : POINT {
   CPoint() noexcept : POINT{0, 0} {}
   CPoint(int x0, int y0) noexcept : POINT{x0, y0} {}
@@ -22,6 +24,9 @@ struct CRect : RECT {
   CRect() noexcept : RECT{0, 0, 0, 0} {}
   CRect(int l, int t, int r, int b) noexcept : RECT{l, t, r, b} {}
   CRect(const RECT& r) noexcept : RECT(r) {}
+  // The portable layout's rectangles, each way.
+  explicit CRect(const PixelRect& r) noexcept : RECT{r.x, r.y, r.right(), r.bottom()} {}
+  PixelRect ToPixelRect() const noexcept { return PixelRect::FromEdges(left, top, right, bottom); }
   int Width() const noexcept { return right - left; }
   int Height() const noexcept { return bottom - top; }
   CPoint TopLeft() const noexcept { return {left, top}; }

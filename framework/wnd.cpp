@@ -1,6 +1,5 @@
 #include "framework/wnd.h"
 
-
 #include "framework/dc.h"
 
 namespace {
@@ -139,6 +138,7 @@ BOOL CWnd::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pR
 }
 
 CString CWnd::GetWindowText() const {
+  if (!m_hWnd) return {};
   const int length = ::GetWindowTextLengthW(m_hWnd);
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
   text.resize(static_cast<std::size_t>(::GetWindowTextW(m_hWnd, text.data(), length + 1)));
@@ -146,6 +146,7 @@ CString CWnd::GetWindowText() const {
 }
 
 BOOL CWnd::ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags) {
+  if (!HasWindow()) return FALSE;
   const DWORD style = GetStyle();
   const DWORD newStyle = (style & ~dwRemove) | dwAdd;
   if (style == newStyle) return FALSE;

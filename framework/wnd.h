@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <cassert>
+
 #include "framework/message_map.h"
 #include "framework/runtime_class.h"
 #include "framework/types.h"
@@ -39,40 +41,68 @@ public:
   // message being handled now. Only meaningful inside a handler.
   LRESULT Default();
 
-  // Window operations, each the Win32 call of the same name on m_hWnd.
+  // Window operations, each the Win32 call of the same name on m_hWnd. Without a window
+  // (m_hWnd null) each one asserts in a debug build and makes no call, returning FALSE, 0,
+  // an empty rectangle or an empty text: with a null handle several of these calls mean
+  // something else (InvalidateRect repaints every window on the screen, GetDC gives the
+  // screen's context, PostMessage posts to the thread, MapWindowPoints maps to the screen).
   BOOL ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags = 0);
-  DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongPtrW(m_hWnd, GWL_STYLE)); }
-  void InvalidateRect(const RECT* lpRect, BOOL bErase = TRUE) { ::InvalidateRect(m_hWnd, lpRect, bErase); }
-  void Invalidate(BOOL bErase = TRUE) { ::InvalidateRect(m_hWnd, nullptr, bErase); }
-  void UpdateWindow() { ::UpdateWindow(m_hWnd); }
-  BOOL ShowWindow(int nCmdShow) { return ::ShowWindow(m_hWnd, nCmdShow); }
-  BOOL IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
-  BOOL EnableWindow(BOOL bEnable = TRUE) { return ::EnableWindow(m_hWnd, bEnable); }
-  BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
+  DWORD GetStyle() const {
+    return HasWindow() ? static_cast<DWORD>(::GetWindowLongPtrW(m_hWnd, GWL_STYLE)) : 0;
+  }
+  void InvalidateRect(const RECT* lpRect, BOOL bErase = TRUE) {
+    if (HasWindow()) ::InvalidateRect(m_hWnd, lpRect, bErase);
+  }
+  void Invalidate(BOOL bErase = TRUE) { InvalidateRect(nullptr, bErase); }
+  void UpdateWindow() {
+    if (HasWindow()) ::UpdateWindow(m_hWnd);
+  }
+  BOOL ShowWindow(int nCmdShow) { return HasWindow() && ::ShowWindow(m_hWnd, nCmdShow); }
+  BOOL IsWindowVisible() const { return HasWindow() && ::IsWindowVisible(m_hWnd); }
+  BOOL EnableWindow(BOOL bEnable = TRUE) { return HasWindow() && ::EnableWindow(m_hWnd, bEnable); }
+  BOOL IsIconic() const { return HasWindow() && ::IsIconic(m_hWnd); }
   void MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint = TRUE) {
-    ::MoveWindow(m_hWnd, x, y, nWidth, nHeight, bRepaint);
+    if (HasWindow()) ::MoveWindow(m_hWnd, x, y, nWidth, nHeight, bRepaint);
   }
   void MoveWindow(const RECT& rect, BOOL bRepaint = TRUE) {
     MoveWindow(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, bRepaint);
   }
   BOOL SetWindowPos(const CWnd* pWndInsertAfter, int x, int y, int cx, int cy, UINT nFlags) {
-    return ::SetWindowPos(m_hWnd, pWndInsertAfter ? pWndInsertAfter->m_hWnd : nullptr, x, y, cx, cy, nFlags);
+    const HWND insertAfter = pWndInsertAfter ? pWndInsertAfter->m_hWnd : nullptr;
+    return HasWindow() && ::SetWindowPos(m_hWnd, insertAfter, x, y, cx, cy, nFlags);
   }
-  void GetClientRect(LPRECT lpRect) const { ::GetClientRect(m_hWnd, lpRect); }
-  void GetWindowRect(LPRECT lpRect) const { ::GetWindowRect(m_hWnd, lpRect); }
-  void ScreenToClient(LPRECT lpRect) const { ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(lpRect), 2); }
-  void ClientToScreen(LPRECT lpRect) const { ::MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<POINT*>(lpRect), 2); }
+  void GetClientRect(LPRECT lpRect) const {
+    if (!HasWindow() || !::GetClientRect(m_hWnd, lpRect)) *lpRect = {};
+  }
+  void GetWindowRect(LPRECT lpRect) const {
+    if (!HasWindow() || !::GetWindowRect(m_hWnd, lpRect)) *lpRect = {};
+  }
+  void ScreenToClient(LPRECT lpRect) const {
+    if (HasWindow()) ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(lpRect), 2);
+  }
+  void ClientToScreen(LPRECT lpRect) const {
+    if (HasWindow()) ::MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<POINT*>(lpRect), 2);
+  }
   LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-    return ::SendMessageW(m_hWnd, message, wParam, lParam);
+    return HasWindow() ? ::SendMessageW(m_hWnd, message, wParam, lParam) : 0;
   }
   BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-    return ::PostMessageW(m_hWnd, message, wParam, lParam);
+    return HasWindow() && ::PostMessageW(m_hWnd, message, wParam, lParam);
   }
-  void SetWindowText(LPCWSTR lpszString) { ::SetWindowTextW(m_hWnd, lpszString); }
+  void SetWindowText(LPCWSTR lpszString) {
+    if (HasWindow()) ::SetWindowTextW(m_hWnd, lpszString);
+  }
+  // The one query that expects no window: a window not created yet has no text. (The edit
+  // box's field is made at the frame's first paint; its owner may read it before.)
   CString GetWindowText() const;
-  int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
-  HDC GetDC() { return ::GetDC(m_hWnd); }
-  int ReleaseDC(HDC hDC) { return ::ReleaseDC(m_hWnd, hDC); }
+  int GetDlgCtrlID() const { return HasWindow() ? ::GetDlgCtrlID(m_hWnd) : 0; }
+  // The object bound to the child window with identifier `nID`, or null when there is no
+  // such child or no object is bound to it.
+  CWnd* GetDlgItem(int nID) const {
+    return HasWindow() ? FromHandlePermanent(::GetDlgItem(m_hWnd, nID)) : nullptr;
+  }
+  HDC GetDC() { return HasWindow() ? ::GetDC(m_hWnd) : nullptr; }
+  int ReleaseDC(HDC hDC) { return HasWindow() ? ::ReleaseDC(m_hWnd, hDC) : 0; }
   void SetFont(HFONT hFont, BOOL bRedraw = TRUE) {
     SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(hFont), bRedraw);
   }
@@ -99,6 +129,10 @@ protected:
   static LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
+  bool HasWindow() const noexcept {
+    assert(m_hWnd && "a window operation on an object without a window");
+    return m_hWnd != nullptr;
+  }
   LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
   BOOL ReflectChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
   void Unbind();

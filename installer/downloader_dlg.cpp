@@ -4,28 +4,41 @@
 
 #include "controls/png_resource.h"
 #include "controls/scaling.h"
+#include "framework/memory_dc.h"
 #include "installer/control_ids.h"
 #include "installer/install_location_rules.h"
 #include "installer/layout.h"
 #include "installer/messages.h"
+#include "installer/screen_table.h"
 #include "res/resource.h"
 
 CDownloaderDlg* g_pDownloaderDlg = nullptr;
 
 namespace {
-constexpr DWORD kButtonStyle = 0x50000200;        // WS_CHILD | WS_VISIBLE | BS_RIGHT
-constexpr DWORD kCheckBoxStyle = 0x50000202;      // ... | BS_CHECKBOX
-constexpr DWORD kLabelStyle = 0x50020000;         // WS_CHILD | WS_VISIBLE | WS_GROUP
-constexpr DWORD kCentredLabelStyle = 0x50000200;  // WS_CHILD | WS_VISIBLE | SS_CENTERIMAGE
-constexpr DWORD kCentredGroupStyle = 0x50020200;  // ... | WS_GROUP
-constexpr DWORD kLinkStyle = 0x50020100;          // WS_CHILD | WS_VISIBLE | WS_GROUP | SS_NOTIFY
-constexpr DWORD kFolderFieldStyle = 0x50000080;   // WS_CHILD | WS_VISIBLE | SS_NOPREFIX
+constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | BS_RIGHT;
+static_assert(kButtonStyle == 0x50000200);
+constexpr DWORD kCheckBoxStyle = WS_CHILD | WS_VISIBLE | BS_RIGHT | BS_CHECKBOX;
+static_assert(kCheckBoxStyle == 0x50000202);
+constexpr DWORD kLabelStyle = WS_CHILD | WS_VISIBLE | WS_GROUP;
+static_assert(kLabelStyle == 0x50020000);
+constexpr DWORD kCentredLabelStyle = WS_CHILD | WS_VISIBLE | SS_CENTERIMAGE;
+static_assert(kCentredLabelStyle == 0x50000200);
+constexpr DWORD kCentredGroupStyle = WS_CHILD | WS_VISIBLE | WS_GROUP | SS_CENTERIMAGE;
+static_assert(kCentredGroupStyle == 0x50020200);
+// The text buttons are statics: SS_NOTIFY makes them report clicks.
+constexpr DWORD kLinkStyle = WS_CHILD | WS_VISIBLE | WS_GROUP | SS_NOTIFY;
+static_assert(kLinkStyle == 0x50020100);
+constexpr DWORD kFolderFieldStyle = WS_CHILD | WS_VISIBLE | SS_NOPREFIX;
+static_assert(kFolderFieldStyle == 0x50000080);
 
 constexpr COLORREF kTextGrey = RGB(60, 60, 60);
+// Link colours per state: normal, hover, pressed, disabled.
+constexpr COLORREF kLicenseColours[] = {RGB(240, 181, 183), RGB(231, 75, 63), RGB(231, 75, 63),
+                                        RGB(102, 102, 102)};
+constexpr COLORREF kFailureLinkColours[] = {RGB(0, 149, 255), RGB(47, 152, 255),
+                                            RGB(47, 152, 255), RGB(102, 102, 102)};
 
-void Place(CWnd& control, const Placement& at) { control.MoveWindow(at.x, at.y, at.width, at.height); }
-
-CRect RectOf(const Placement& at) { return {at.x, at.y, at.x + at.width, at.y + at.height}; }
+void Place(CWnd& control, const PixelRect& at) { control.MoveWindow(CRect(at)); }
 
 // The right edge of a control's window rectangle in its parent's client coordinates.
 int RightOf(const CWnd& control) {
@@ -41,40 +54,8 @@ CSize ClientSize(const CWnd& control) {
   return {rect.Width(), rect.Height()};
 }
 
-// A text label created at the window's corner with the height it keeps.
-void CreateLabel(CStaticEx& label, CWnd* parent, const wchar_t* text, DWORD style, UINT id,
-                 int height, int fontHeight, COLORREF colour) {
-  label.Create(text, style, CRect(0, 0, 0, height), parent, id);
-  label.m_crText = colour;
-  label.SetFontHeight(fontHeight);
-}
-
-// The measured text width of a label (its height stays as created).
-int TextWidth(CStaticEx& label) {
-  CSize size;
-  label.MeasureText(size);
-  return size.cx;
-}
-
-void SetLinkColours(CTextButtonEx& link, COLORREF normal, COLORREF hover, COLORREF disabled) {
-  link.m_crText[STATE_NORMAL] = normal;
-  link.m_crText[STATE_HOVER] = hover;
-  link.m_crText[STATE_PRESSED] = hover;
-  link.m_crText[STATE_DISABLED] = disabled;
-}
-
-void SetTextColour(CImageTextButtonEx& button, COLORREF colour) {
-  for (COLORREF& c : button.m_crText) c = colour;
-}
-
-// A picture button created at its top-left corner; returns the size its picture gave it.
-CSize CreatePictureButton(CImageTextButtonEx& button, CWnd* parent, const wchar_t* caption,
-                          UINT id, const Placement& corner, UINT image, COLORREF colour) {
-  button.Create(caption, kButtonStyle, RectOf(corner), parent, id);
-  button.SetImage(image);
-  SetTextColour(button, colour);
-  return ClientSize(button);
-}
+// A text control is created at the window's top-left corner with the height it keeps.
+CRect AtCorner(int height) { return {0, 0, 0, height}; }
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CDownloaderDlg, CDialog)
@@ -97,11 +78,11 @@ CDownloaderDlg::~CDownloaderDlg() {
 
 void CDownloaderDlg::ProposeDefaultInstallDir() {
   wchar_t desktop[MAX_PATH] = {};
-  // Without a desktop folder the Windows folder's drive stands in, so that the proposal
-  // always names a drive.
-  if (!::SHGetSpecialFolderPathW(nullptr, desktop, CSIDL_DESKTOPDIRECTORY, FALSE) || !desktop[0])
-    ::GetWindowsDirectoryW(desktop, MAX_PATH);
-  const std::wstring folder = DefaultInstallFolder(desktop);
+  if (!::SHGetSpecialFolderPathW(nullptr, desktop, CSIDL_DESKTOPDIRECTORY, FALSE))
+    desktop[0] = L'\0';
+  wchar_t windows[MAX_PATH] = {};
+  if (!::GetWindowsDirectoryW(windows, MAX_PATH)) windows[0] = L'\0';
+  const std::wstring folder = DefaultInstallFolder(desktop, windows);
   ::lstrcpynW(m_szInstallDir, folder.c_str(), MAX_PATH);
 }
 
@@ -109,16 +90,13 @@ BOOL CDownloaderDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
   SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
-  SetBackgroundImage(IDB_PNG_BACKGROUND_READY);
+  SetBackgroundImage(LookOf(Screen::Ready).background);
 
   CreateReadyControls();
   CreateInstallingControls();
   ShowInstallingControls(FALSE);
   CreateFinishedControls();
-  m_btnRun.ShowWindow(SW_HIDE);
-  m_lblFinished.ShowWindow(SW_HIDE);
-  m_lblSlogan.ShowWindow(SW_HIDE);
-  m_lblSmallTitle.ShowWindow(SW_HIDE);
+  ShowControls(LookOf(Screen::Finished).controls, SW_HIDE);
   Invalidate(TRUE);
   return TRUE;
 }
@@ -126,39 +104,42 @@ BOOL CDownloaderDlg::OnInitDialog() {
 void CDownloaderDlg::CreateReadyControls() {
   const InstallerLayout layout(ReadScreenDpi());
 
-  m_btnClose.Create(L"", kButtonStyle, RectOf(layout.CloseButton(0, 0)), this, IDC_CLOSE);
+  m_btnClose.Create(L"", kButtonStyle, CRect(layout.CloseButton(0, 0)), this, IDC_CLOSE);
   m_btnClose.SetImage(IDB_PNG_CLOSE);
   const CSize close = ClientSize(m_btnClose);
   Place(m_btnClose, layout.CloseButton(close.cx, close.cy));
 
-  CreateLabel(m_lblTitle, this, L"Inkvane", kLabelStyle, IDC_TITLE, layout.TitleHeight(),
-              layout.TitleFont(), kTextGrey);
-  Place(m_lblTitle, layout.Title(TextWidth(m_lblTitle)));
+  const CSize title = CreateLabel(m_lblTitle, L"Inkvane", kLabelStyle,
+                                  AtCorner(layout.TitleHeight()), this, IDC_TITLE, kTextGrey,
+                                  layout.TitleFont());
+  Place(m_lblTitle, layout.Title(title.cx));
 
-  const CSize install = CreatePictureButton(m_btnInstall, this, L"安装", IDC_INSTALL,
-                                            layout.InstallButton(0, 0), IDB_PNG_INSTALL_BUTTON,
-                                            RGB(231, 75, 63));
+  const CSize install = CreatePictureButton(m_btnInstall, L"安装", kButtonStyle,
+                                            CRect(layout.InstallButton(0, 0)), this, IDC_INSTALL,
+                                            IDB_PNG_INSTALL_BUTTON, 0, RGB(231, 75, 63));
   Place(m_btnInstall, layout.InstallButton(install.cx, install.cy));
 
-  m_chkAgree.Create(L"", kCheckBoxStyle, RectOf(layout.AgreeCheckBox(0, 0)), this, IDC_AGREE);
+  m_chkAgree.Create(L"", kCheckBoxStyle, CRect(layout.AgreeCheckBox(0, 0)), this, IDC_AGREE);
   m_chkAgree.SetImage();
   const CSize agree = ClientSize(m_chkAgree);
   Place(m_chkAgree, layout.AgreeCheckBox(agree.cx, agree.cy));
 
-  CreateLabel(m_lblAgree, this, L"已阅读并同意", kLabelStyle, IDC_AGREE_TEXT,
-              layout.LinkRowHeight(), layout.LinkRowFont(), RGB(163, 163, 163));
-  Place(m_lblAgree, layout.AgreeLabel(TextWidth(m_lblAgree)));
+  const CSize agreeText =
+      CreateLabel(m_lblAgree, L"已阅读并同意", kLabelStyle, AtCorner(layout.LinkRowHeight()), this,
+                  IDC_AGREE_TEXT, RGB(163, 163, 163), layout.LinkRowFont());
+  Place(m_lblAgree, layout.AgreeLabel(agreeText.cx));
 
-  m_lnkLicense.Create(L"许可协议", kLinkStyle, CRect(0, 0, 0, layout.LinkRowHeight()), this, IDC_LICENSE);
-  m_lnkLicense.SetFontHeight(layout.LinkRowFont());
-  SetLinkColours(m_lnkLicense, RGB(240, 181, 183), RGB(231, 75, 63), RGB(102, 102, 102));
-  Place(m_lnkLicense, layout.LicenseLink(RightOf(m_lblAgree), m_lnkLicense.MeasureText().cx));
+  const CSize license = CreateLink(m_lnkLicense, L"许可协议", kLinkStyle,
+                                   AtCorner(layout.LinkRowHeight()), this, IDC_LICENSE,
+                                   layout.LinkRowFont(), kLicenseColours);
+  Place(m_lnkLicense, layout.LicenseLink(RightOf(m_lblAgree), license.cx));
 
-  CreateLabel(m_lblInstallTo, this, L"安装到：", kLabelStyle, IDC_INSTALL_TO,
-              layout.TextHeight(), layout.TextFont(), kTextGrey);
-  Place(m_lblInstallTo, layout.InstallToLabel(TextWidth(m_lblInstallTo)));
+  const CSize installTo = CreateLabel(m_lblInstallTo, L"安装到：", kLabelStyle,
+                                      AtCorner(layout.TextHeight()), this, IDC_INSTALL_TO,
+                                      kTextGrey, layout.TextFont());
+  Place(m_lblInstallTo, layout.InstallToLabel(installTo.cx));
 
-  m_editInstallDir.Create(L"", kFolderFieldStyle, RectOf(layout.FolderFieldAtCreation()), this,
+  m_editInstallDir.Create(L"", kFolderFieldStyle, CRect(layout.FolderFieldAtCreation()), this,
                           IDC_INSTALL_DIR);
   Place(m_editInstallDir, layout.FolderFieldAtCreation());
   m_editInstallDir.SetBackgroundWhite();
@@ -166,10 +147,10 @@ void CDownloaderDlg::CreateReadyControls() {
   m_editInstallDir.SetText(m_szInstallDir);
   Place(m_editInstallDir, layout.FolderField(RightOf(m_lblInstallTo)));
 
-  const CSize change = CreatePictureButton(m_btnChangeDir, this, L"更改", IDC_CHANGE_DIR,
-                                           layout.ChangeButtonAtCreation(),
-                                           IDB_PNG_CHANGE_BUTTON, RGB(68, 68, 68));
-  m_btnChangeDir.m_nFontHeight = layout.ChangeButtonFont();
+  const CSize change = CreatePictureButton(m_btnChangeDir, L"更改", kButtonStyle,
+                                           CRect(layout.ChangeButtonAtCreation()), this,
+                                           IDC_CHANGE_DIR, IDB_PNG_CHANGE_BUTTON,
+                                           layout.ChangeButtonFont(), RGB(68, 68, 68));
   Place(m_btnChangeDir, layout.ChangeButton(RightOf(m_editInstallDir), change.cx, change.cy));
 }
 
@@ -183,57 +164,63 @@ void CDownloaderDlg::CreateInstallingControls() {
   m_progress.m_nPos = 0;
   m_progress.Invalidate(TRUE);
 
-  const auto text = [&](CStaticEx& label, const wchar_t* caption, DWORD style, UINT id,
-                        COLORREF colour) {
-    CreateLabel(label, this, caption, style, id, layout.TextHeight(), layout.TextFont(), colour);
+  // The texts of these screens share one line height and one font; each returns its width.
+  const auto label = [&](CStaticEx& control, const wchar_t* text, DWORD style, UINT id,
+                         COLORREF colour) {
+    return CreateLabel(control, text, style, AtCorner(layout.TextHeight()), this, id, colour,
+                       layout.TextFont()).cx;
   };
-  text(m_lblSmallTitle, L"Inkvane", kLabelStyle, IDC_SMALL_TITLE, kTextGrey);
-  Place(m_lblSmallTitle, layout.SmallTitle(TextWidth(m_lblSmallTitle)));
+  const auto link = [&](CTextButtonEx& control, const wchar_t* text, UINT id) {
+    return CreateLink(control, text, kLinkStyle, AtCorner(layout.TextHeight()), this, id,
+                      layout.TextFont(), kFailureLinkColours).cx;
+  };
+
+  const int smallTitle = label(m_lblSmallTitle, L"Inkvane", kLabelStyle, IDC_SMALL_TITLE, kTextGrey);
+  Place(m_lblSmallTitle, layout.SmallTitle(smallTitle));
 
   CStaticEx* const features[] = {&m_lblFeature1, &m_lblFeature2, &m_lblFeature3, &m_lblFeature4};
-  const wchar_t* const featureTexts[] = {L"高成功率", L"操作轻松快速", L"全方位智能识别", L"文件安全有保障"};
+  const wchar_t* const featureTexts[] = {L"高成功率", L"操作轻松快速", L"全方位智能识别",
+                                         L"文件安全有保障"};
   const DWORD featureStyles[] = {kLabelStyle, kLabelStyle, kCentredLabelStyle, kCentredLabelStyle};
   for (int i = 0; i < 4; ++i) {
-    text(*features[i], featureTexts[i], featureStyles[i], IDC_FEATURE1 + i, kTextGrey);
-    Place(*features[i], layout.Feature(i, TextWidth(*features[i])));
+    const int feature =
+        label(*features[i], featureTexts[i], featureStyles[i], IDC_FEATURE1 + i, kTextGrey);
+    Place(*features[i], layout.Feature(i, feature));
   }
 
-  text(m_lblInstalling, L"正在安装中，请稍等...", kCentredGroupStyle, IDC_INSTALLING, kTextGrey);
-  Place(m_lblInstalling, layout.Installing(TextWidth(m_lblInstalling)));
+  const int installing = label(m_lblInstalling, L"正在安装中，请稍等...", kCentredGroupStyle,
+                               IDC_INSTALLING, kTextGrey);
+  Place(m_lblInstalling, layout.Installing(installing));
 
-  text(m_lblFailed, L"安装失败，", kLabelStyle, IDC_FAILED, RGB(255, 0, 0));
-  Place(m_lblFailed, layout.Failed(TextWidth(m_lblFailed)));
+  const int failed = label(m_lblFailed, L"安装失败，", kLabelStyle, IDC_FAILED, RGB(255, 0, 0));
+  Place(m_lblFailed, layout.Failed(failed));
   m_lblFailed.ShowWindow(SW_HIDE);
 
-  const COLORREF linkBlue = RGB(0, 149, 255), linkHover = RGB(47, 152, 255), grey = RGB(102, 102, 102);
-  m_lnkRetry.Create(L"重试？", kLinkStyle, CRect(0, 0, 0, layout.TextHeight()), this, IDC_RETRY);
-  m_lnkRetry.SetFontHeight(layout.TextFont());
-  SetLinkColours(m_lnkRetry, linkBlue, linkHover, grey);
-  Place(m_lnkRetry, layout.RetryLink(RightOf(m_lblFailed), m_lnkRetry.MeasureText().cx));
+  const int retry = link(m_lnkRetry, L"重试？", IDC_RETRY);
+  Place(m_lnkRetry, layout.RetryLink(RightOf(m_lblFailed), retry));
   m_lnkRetry.ShowWindow(SW_HIDE);
 
-  m_lnkWebDownload.Create(L"官网下载？", kLinkStyle, CRect(0, 0, 0, layout.TextHeight()), this,
-                          IDC_WEB_DOWNLOAD);
-  m_lnkWebDownload.SetFontHeight(layout.TextFont());
-  SetLinkColours(m_lnkWebDownload, linkBlue, linkHover, grey);
-  Place(m_lnkWebDownload,
-        layout.WebDownloadLink(RightOf(m_lnkRetry), m_lnkWebDownload.MeasureText().cx));
+  const int webDownload = link(m_lnkWebDownload, L"官网下载？", IDC_WEB_DOWNLOAD);
+  Place(m_lnkWebDownload, layout.WebDownloadLink(RightOf(m_lnkRetry), webDownload));
   m_lnkWebDownload.ShowWindow(SW_HIDE);
 }
 
 void CDownloaderDlg::CreateFinishedControls() {
   const InstallerLayout layout(ReadScreenDpi());
 
-  CreateLabel(m_lblFinished, this, L"安装完成", kLabelStyle, IDC_FINISHED,
-              layout.FinishedHeight(), layout.FinishedFont(), kTextGrey);
-  Place(m_lblFinished, layout.Finished(TextWidth(m_lblFinished)));
+  const CSize finished =
+      CreateLabel(m_lblFinished, L"安装完成", kLabelStyle, AtCorner(layout.FinishedHeight()),
+                  this, IDC_FINISHED, kTextGrey, layout.FinishedFont());
+  Place(m_lblFinished, layout.Finished(finished.cx));
 
-  CreateLabel(m_lblSlogan, this, L"简单易用、轻松上手、一键转换", kLabelStyle, IDC_SLOGAN,
-              layout.TextHeight(), layout.TextFont(), kTextGrey);
-  Place(m_lblSlogan, layout.Slogan(TextWidth(m_lblSlogan)));
+  const CSize slogan = CreateLabel(m_lblSlogan, L"简单易用、轻松上手、一键转换", kLabelStyle,
+                                   AtCorner(layout.TextHeight()), this, IDC_SLOGAN, kTextGrey,
+                                   layout.TextFont());
+  Place(m_lblSlogan, layout.Slogan(slogan.cx));
 
-  const CSize run = CreatePictureButton(m_btnRun, this, L"运行", IDC_RUN, layout.RunButton(0, 0),
-                                        IDB_PNG_RUN_BUTTON, RGB(255, 255, 255));
+  const CSize run = CreatePictureButton(m_btnRun, L"运行", kButtonStyle,
+                                        CRect(layout.RunButton(0, 0)), this, IDC_RUN,
+                                        IDB_PNG_RUN_BUTTON, 0, RGB(255, 255, 255));
   Place(m_btnRun, layout.RunButton(run.cx, run.cy));
 }
 
@@ -241,7 +228,7 @@ void CDownloaderDlg::SetBackgroundImage(UINT nId) {
   LoadPngResource(nId, m_pBkImage);
   if (!m_pBkImage) return;
   const InstallerLayout layout(ReadScreenDpi());
-  const Placement window = layout.Window(static_cast<int>(m_pBkImage->GetWidth()),
+  const PixelRect window = layout.Window(static_cast<int>(m_pBkImage->GetWidth()),
                                          static_cast<int>(m_pBkImage->GetHeight()));
   SetWindowPos(nullptr, 0, 0, window.width, window.height, SWP_NOMOVE);
 }
@@ -262,19 +249,16 @@ void CDownloaderDlg::OnPaint() {
     CClientDC window(this);
     CRect client;
     GetClientRect(&client);
-    CBitmap buffer;
-    buffer.CreateCompatibleBitmap(window.m_hDC, client.Width(), client.Height());
-    CDC memory;
-    memory.CreateCompatibleDC(&window);
-    const HGDIOBJ previous = memory.SelectObject(buffer.m_hObject);
-    {
-      gdip::Graphics graphics(memory.m_hDC);
-      graphics.DrawImage(*m_pBkImage, {0, 0, client.Width(), client.Height()},
-                         {0, 0, static_cast<int>(m_pBkImage->GetWidth()),
-                          static_cast<int>(m_pBkImage->GetHeight())});
+    CMemoryDC memory;
+    if (memory.Create(window, client.Width(), client.Height())) {
+      {
+        gdip::Graphics graphics(memory.m_hDC);
+        graphics.DrawImage(*m_pBkImage, {0, 0, client.Width(), client.Height()},
+                           {0, 0, static_cast<int>(m_pBkImage->GetWidth()),
+                            static_cast<int>(m_pBkImage->GetHeight())});
+      }  // the graphics object is gone, so everything it drew is in the bitmap
+      window.BitBlt(0, 0, client.Width(), client.Height(), &memory, 0, 0, SRCCOPY);
     }
-    window.BitBlt(0, 0, client.Width(), client.Height(), &memory, 0, 0, SRCCOPY);
-    memory.SelectObject(previous);
   }
   Default();  // the dialog's own paint cycle validates the update region
 }

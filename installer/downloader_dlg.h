@@ -5,8 +5,8 @@
 
 #include <windows.h>
 
-#include <array>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "controls/check_box.h"
@@ -59,9 +59,8 @@ protected:
 
 private:
   void ProposeDefaultInstallDir();
-  // The controls each screen switch shows or hides, in the order it does so.
-  std::array<CWnd*, 8> ReadyControls();
-  std::array<CWnd*, 7> InstallingControls();
+  // Shows or hides (SW_SHOW, SW_HIDE) the controls `ids`, one after the other in their order.
+  void ShowControls(std::span<const unsigned> ids, int nCmdShow);
   void CreateReadyControls();
   void CreateInstallingControls();
   void CreateFinishedControls();

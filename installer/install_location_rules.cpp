@@ -2,7 +2,8 @@
 
 #include "installer/package_contract.h"
 
-std::wstring DefaultInstallFolder(std::wstring_view desktopPath) {
-  if (desktopPath.empty()) return {};
-  return std::wstring(1, desktopPath.front()) + package_contract::kDefaultFolderTail;
+std::wstring DefaultInstallFolder(std::wstring_view desktopPath, std::wstring_view windowsFolder) {
+  const std::wstring_view drive = desktopPath.empty() ? windowsFolder : desktopPath;
+  if (drive.empty()) return {};
+  return std::wstring(1, drive.front()) + package_contract::kDefaultFolderTail;
 }

@@ -7,25 +7,14 @@
 // right edge of the one before, so the caller passes those edges in as the window has them.
 
 #include "controls/scaling.h"
+#include "framework/pixel_rect.h"
 
-struct Placement {
-  int x = 0;
-  int y = 0;
-  int width = 0;
-  int height = 0;
-  int right() const { return x + width; }
-  friend bool operator==(const Placement&, const Placement&) = default;
-};
-
-class InstallerLayout {
+class InstallerLayout : public DpiScale {
 public:
-  explicit InstallerLayout(ScreenDpi dpi) : m_dpi(dpi) {}
-
-  int H(int value) const { return ScaleToDpi(value, m_dpi.x); }
-  int V(int value) const { return ScaleToDpi(value, m_dpi.y); }
+  explicit InstallerLayout(ScreenDpi dpi) : DpiScale(dpi) {}
 
   // The window: the background picture's size, scaled.
-  Placement Window(int pictureWidth, int pictureHeight) const {
+  PixelRect Window(int pictureWidth, int pictureHeight) const {
     return {0, 0, H(pictureWidth), V(pictureHeight)};
   }
 
@@ -43,52 +32,50 @@ public:
   int ChangeButtonFont() const { return H(20); }
 
   // Ready screen.
-  Placement CloseButton(int width, int height) const { return {H(566), V(20), width, height}; }
-  Placement Title(int textWidth) const { return Centred(textWidth, V(137), TitleHeight()); }
-  Placement InstallButton(int width, int height) const { return {H(220), V(210), width, height}; }
-  Placement AgreeCheckBox(int width, int height) const { return {H(20), V(280), width, height}; }
-  Placement AgreeLabel(int textWidth) const { return {H(44), V(279), textWidth, LinkRowHeight()}; }
-  Placement LicenseLink(int agreeLabelRight, int textWidth) const {
+  PixelRect CloseButton(int width, int height) const { return {H(566), V(20), width, height}; }
+  PixelRect Title(int textWidth) const { return Centred(textWidth, V(137), TitleHeight()); }
+  PixelRect InstallButton(int width, int height) const { return {H(220), V(210), width, height}; }
+  PixelRect AgreeCheckBox(int width, int height) const { return {H(20), V(280), width, height}; }
+  PixelRect AgreeLabel(int textWidth) const { return {H(44), V(279), textWidth, LinkRowHeight()}; }
+  PixelRect LicenseLink(int agreeLabelRight, int textWidth) const {
     return {agreeLabelRight + H(3), V(279), textWidth, LinkRowHeight()};
   }
-  Placement InstallToLabel(int textWidth) const { return {H(20), V(345), textWidth, TextHeight()}; }
+  PixelRect InstallToLabel(int textWidth) const { return {H(20), V(345), textWidth, TextHeight()}; }
   // The folder field is first placed here (its height scaled horizontally, as set up), then
   // moved to FolderField, right of the "install to" label.
-  Placement FolderFieldAtCreation() const { return {H(76), V(338), H(414), H(32)}; }
-  Placement FolderField(int installToLabelRight) const {
+  PixelRect FolderFieldAtCreation() const { return {H(76), V(338), H(414), H(32)}; }
+  PixelRect FolderField(int installToLabelRight) const {
     return {installToLabelRight + H(5), V(338), H(414), V(32)};
   }
-  Placement ChangeButtonAtCreation() const { return {H(496), V(338), 0, 0}; }
-  Placement ChangeButton(int folderFieldRight, int width, int height) const {
+  PixelRect ChangeButtonAtCreation() const { return {H(496), V(338), 0, 0}; }
+  PixelRect ChangeButton(int folderFieldRight, int width, int height) const {
     return {folderFieldRight + H(5), V(338), width, height};
   }
 
   // Installing and Failed screens.
-  Placement ProgressBar(int width, int height) const { return {H(40), V(364), width, height}; }
-  Placement SmallTitle(int textWidth) const { return {H(54), V(20), textWidth, TextHeight()}; }
+  PixelRect ProgressBar(int width, int height) const { return {H(40), V(364), width, height}; }
+  PixelRect SmallTitle(int textWidth) const { return {H(54), V(20), textWidth, TextHeight()}; }
   // Feature blurb 0..3, one under the other.
-  Placement Feature(int index, int textWidth) const {
+  PixelRect Feature(int index, int textWidth) const {
     return {H(78), V(89 + 36 * index), textWidth, TextHeight()};
   }
-  Placement Installing(int textWidth) const { return {H(40), V(334), textWidth, TextHeight()}; }
-  Placement Failed(int textWidth) const { return {H(40), V(334), textWidth, TextHeight()}; }
-  Placement RetryLink(int failedRight, int textWidth) const {
+  PixelRect Installing(int textWidth) const { return {H(40), V(334), textWidth, TextHeight()}; }
+  PixelRect Failed(int textWidth) const { return {H(40), V(334), textWidth, TextHeight()}; }
+  PixelRect RetryLink(int failedRight, int textWidth) const {
     return {failedRight + H(2), V(334), textWidth, TextHeight()};
   }
-  Placement WebDownloadLink(int retryRight, int textWidth) const {
+  PixelRect WebDownloadLink(int retryRight, int textWidth) const {
     return {retryRight + H(2), V(334), textWidth, TextHeight()};
   }
 
   // Finished screen.
-  Placement Finished(int textWidth) const { return Centred(textWidth, V(170), FinishedHeight()); }
-  Placement Slogan(int textWidth) const { return Centred(textWidth, V(210), TextHeight()); }
-  Placement RunButton(int width, int height) const { return {H(220), V(334), width, height}; }
+  PixelRect Finished(int textWidth) const { return Centred(textWidth, V(170), FinishedHeight()); }
+  PixelRect Slogan(int textWidth) const { return Centred(textWidth, V(210), TextHeight()); }
+  PixelRect RunButton(int width, int height) const { return {H(220), V(334), width, height}; }
 
 private:
   // Centred across the 600-pixel design width; the division truncates toward zero.
-  Placement Centred(int width, int y, int height) const {
+  PixelRect Centred(int width, int y, int height) const {
     return {(H(600) - width) / 2, y, width, height};
   }
-
-  ScreenDpi m_dpi;
 };

@@ -1,61 +1,50 @@
 // The installer window's four screens and the switches between them. Each switch runs on
-// the UI thread, in the order the screen's look depends on.
+// the UI thread, in the order the screen's look depends on; which controls each screen
+// shows, and its background, come from the screen table.
 #include "installer/downloader_dlg.h"
-#include "res/resource.h"
+#include "installer/screen_table.h"
 
-std::array<CWnd*, 8> CDownloaderDlg::ReadyControls() {
-  return {&m_lblTitle,     &m_btnInstall, &m_lblInstallTo, &m_editInstallDir,
-          &m_btnChangeDir, &m_chkAgree,   &m_lblAgree,     &m_lnkLicense};
-}
-
-std::array<CWnd*, 7> CDownloaderDlg::InstallingControls() {
-  return {&m_lblSmallTitle, &m_lblFeature1,   &m_lblFeature2, &m_lblFeature3,
-          &m_lblFeature4,   &m_lblInstalling, &m_progress};
+void CDownloaderDlg::ShowControls(std::span<const unsigned> ids, int nCmdShow) {
+  for (unsigned id : ids)
+    if (CWnd* control = GetDlgItem(static_cast<int>(id))) control->ShowWindow(nCmdShow);
 }
 
 void CDownloaderDlg::HideReadyControls() {
-  for (CWnd* control : ReadyControls()) control->ShowWindow(SW_HIDE);
+  ShowControls(LookOf(Screen::Ready).controls, SW_HIDE);
   Invalidate(TRUE);
 }
 
 void CDownloaderDlg::ShowInstallingControls(BOOL bShow) {
-  for (CWnd* control : InstallingControls()) control->ShowWindow(bShow ? SW_SHOW : SW_HIDE);
+  ShowControls(LookOf(Screen::Installing).controls, bShow ? SW_SHOW : SW_HIDE);
   Invalidate(TRUE);
 }
 
 void CDownloaderDlg::ShowInstallingScreen() {
   m_bInstallEnded = 0;
-  SetBackgroundImage(IDB_PNG_BACKGROUND_INSTALLING);
+  SetBackgroundImage(LookOf(Screen::Installing).background);
   HideReadyControls();
-  for (CWnd* control : InstallingControls()) control->ShowWindow(SW_SHOW);
-  Invalidate(TRUE);
+  ShowInstallingControls(TRUE);
   SendMessage(WM_ERASEBKGND, reinterpret_cast<WPARAM>(nullptr), 0);
 }
 
 void CDownloaderDlg::ShowFailedScreen() {
   m_bInstallEnded = 1;
-  m_lblInstalling.ShowWindow(SW_HIDE);
-  m_lblFailed.ShowWindow(SW_SHOW);
-  m_lnkWebDownload.ShowWindow(SW_SHOW);
-  m_lnkRetry.ShowWindow(SW_SHOW);
+  ShowControls(ControlsOnlyOn(Screen::Installing, Screen::Failed), SW_HIDE);
+  ShowControls(ControlsOnlyOn(Screen::Failed, Screen::Installing), SW_SHOW);
   Invalidate(TRUE);
 }
 
 void CDownloaderDlg::ShowFinishedScreen() {
   m_bInstallEnded = 1;
-  SetBackgroundImage(IDB_PNG_BACKGROUND_FINISHED);
+  SetBackgroundImage(LookOf(Screen::Finished).background);
   SendMessage(WM_ERASEBKGND, reinterpret_cast<WPARAM>(nullptr), 0);
-  for (CWnd* control : InstallingControls()) control->ShowWindow(SW_HIDE);
-  Invalidate(TRUE);
-  CWnd* const finished[] = {&m_btnRun, &m_lblFinished, &m_lblSlogan, &m_lblSmallTitle};
-  for (CWnd* control : finished) control->ShowWindow(SW_SHOW);
+  ShowInstallingControls(FALSE);
+  ShowControls(LookOf(Screen::Finished).controls, SW_SHOW);
   Invalidate(TRUE);
 }
 
 void CDownloaderDlg::ClearFailedScreen() {
-  m_lblFailed.ShowWindow(SW_HIDE);
-  m_lnkWebDownload.ShowWindow(SW_HIDE);
-  m_lnkRetry.ShowWindow(SW_HIDE);
+  ShowControls(ControlsOnlyOn(Screen::Failed, Screen::Installing), SW_HIDE);
   m_progress.m_nPos = 0;
   m_progress.Invalidate(TRUE);
 }

@@ -23,6 +23,7 @@ RED_HOVER = (238, 108, 98)
 RED_PRESSED = (213, 64, 53)
 RED_DARK = (191, 61, 51)
 DISABLED = (197, 205, 223)
+CROSS_DISABLED = (198, 205, 223)  # the close crosses' disabled frame
 GREEN = (40, 170, 90)
 GREY_TICK = (184, 184, 184)
 
@@ -464,11 +465,11 @@ def close_cross(colour):
 
 
 def pic_close():
-    return stack([close_cross(c) for c in ((133, 125, 125), (106, 71, 71), (93, 86, 86), DISABLED)])
+    return stack([close_cross(c) for c in ((133, 125, 125), (106, 71, 71), (93, 86, 86), CROSS_DISABLED)])
 
 
 def pic_close_white():
-    return stack([close_cross(c) for c in (WHITE, (246, 189, 194), (152, 35, 35), DISABLED)])
+    return stack([close_cross(c) for c in (WHITE, (246, 189, 194), (152, 35, 35), CROSS_DISABLED)])
 
 
 def pic_change_button():
@@ -594,13 +595,30 @@ def pic_background_finished():
     return cv
 
 
+# The window's close button fills its 14 x 14 square at (566, 20) white. A background wash
+# leaves a disc over that square white and fades in around it, so that no pale box shows
+# around the cross. The disc reaches 2 pixels past the square's corners, which covers the
+# stretch filter and the rounding of the square's place and size at any DPI.
+CLOSE_SQUARE = (566, 20, 14)
+
+
+def close_clearance(x, y, margin=2, fade=24):
+    """0 on the close button's square, rising smoothly to 1 around it."""
+    left, top, size = CLOSE_SQUARE
+    half = size / 2
+    cx, cy = left + half, top + half
+    d = math.sqrt((x - cx) * (x - cx) + (y - cy) * (y - cy)) - math.sqrt(2) * (half + margin)
+    t = 0.0 if d < 0 else 1.0 if d > fade else d / fade
+    return t * t * (3 - 2 * t)
+
+
 def pic_background_ready():
     top, bottom = tint(0.085), WHITE
 
     def wash(x, y):
         t = y / 300
         t = 1.0 if t > 1 else t
-        return lerp(top, bottom, t * t * (3 - 2 * t))
+        return lerp(WHITE, lerp(top, bottom, t * t * (3 - 2 * t)), close_clearance(x, y))
     cv = Canvas(600, 400)
     cv.fill(round_box(0, 0, 600, 400), wash)
     cv.blit(brand_mark(28), 20, 16)

@@ -4,12 +4,12 @@
 
 TEST(StripFrame, SplitsTheStripIntoFourRows) {
   // The 14 x 56 close-button strip.
-  EXPECT_EQ(StripFrame(14, 56, STATE_NORMAL), (SourceRect{0, 0, 14, 14}));
-  EXPECT_EQ(StripFrame(14, 56, STATE_HOVER), (SourceRect{0, 14, 14, 14}));
-  EXPECT_EQ(StripFrame(14, 56, STATE_PRESSED), (SourceRect{0, 28, 14, 14}));
-  EXPECT_EQ(StripFrame(14, 56, STATE_DISABLED), (SourceRect{0, 42, 14, 14}));
+  EXPECT_EQ(StripFrame(14, 56, STATE_NORMAL), (PixelRect{0, 0, 14, 14}));
+  EXPECT_EQ(StripFrame(14, 56, STATE_HOVER), (PixelRect{0, 14, 14, 14}));
+  EXPECT_EQ(StripFrame(14, 56, STATE_PRESSED), (PixelRect{0, 28, 14, 14}));
+  EXPECT_EQ(StripFrame(14, 56, STATE_DISABLED), (PixelRect{0, 42, 14, 14}));
   // The 160 x 160 install-button strip: frame 3 starts at row 120 and is 40 rows high.
-  EXPECT_EQ(StripFrame(160, 160, STATE_DISABLED), (SourceRect{0, 120, 160, 40}));
+  EXPECT_EQ(StripFrame(160, 160, STATE_DISABLED), (PixelRect{0, 120, 160, 40}));
 }
 
 TEST(StripFrame, FormsTheProductBeforeDividing) {
@@ -21,16 +21,16 @@ TEST(StripFrame, FormsTheProductBeforeDividing) {
 }
 
 TEST(StripFrame, EmptyImageGivesEmptyFrames) {
-  EXPECT_EQ(StripFrame(0, 0, STATE_PRESSED), (SourceRect{0, 0, 0, 0}));
+  EXPECT_EQ(StripFrame(0, 0, STATE_PRESSED), (PixelRect{0, 0, 0, 0}));
 }
 
 TEST(CheckBoxCell, PicksTheColumnByTheCheckedFlag) {
-  EXPECT_EQ(CheckBoxCell(28, 56, STATE_NORMAL, true), (SourceRect{14, 0, 14, 14}));
-  EXPECT_EQ(CheckBoxCell(28, 56, STATE_HOVER, false), (SourceRect{0, 14, 14, 14}));
-  EXPECT_EQ(CheckBoxCell(28, 56, STATE_PRESSED, true), (SourceRect{14, 28, 14, 14}));
-  EXPECT_EQ(CheckBoxCell(28, 56, STATE_DISABLED, false), (SourceRect{0, 42, 14, 14}));
+  EXPECT_EQ(CheckBoxCell(28, 56, STATE_NORMAL, true), (PixelRect{14, 0, 14, 14}));
+  EXPECT_EQ(CheckBoxCell(28, 56, STATE_HOVER, false), (PixelRect{0, 14, 14, 14}));
+  EXPECT_EQ(CheckBoxCell(28, 56, STATE_PRESSED, true), (PixelRect{14, 28, 14, 14}));
+  EXPECT_EQ(CheckBoxCell(28, 56, STATE_DISABLED, false), (PixelRect{0, 42, 14, 14}));
   // An odd width truncates: both columns 3 wide, the checked one starting at 3.
-  EXPECT_EQ(CheckBoxCell(7, 8, STATE_NORMAL, true), (SourceRect{3, 0, 3, 2}));
+  EXPECT_EQ(CheckBoxCell(7, 8, STATE_NORMAL, true), (PixelRect{3, 0, 3, 2}));
 }
 
 TEST(StripControlSize, ScalesBeforeDividingTheHeight) {
@@ -49,4 +49,5 @@ TEST(CheckBoxControlSize, IsOneScaledCell) {
   EXPECT_EQ(CheckBoxControlSize(28, 56, 96, 96), (ControlSize{14, 14}));
   EXPECT_EQ(CheckBoxControlSize(28, 56, 120, 120), (ControlSize{17, 17}));  // 35 / 2, 70 / 4
   EXPECT_EQ(CheckBoxControlSize(28, 56, 144, 144), (ControlSize{21, 21}));
+  EXPECT_EQ(CheckBoxControlSize(28, 56, 144, 96), (ControlSize{21, 14}));
 }

@@ -61,6 +61,24 @@ protected:
     return Background::Finished;
   }
 
+  // Pixels in the ring just outside the close button that are not white. The button fills
+  // its square white, so anything else there shows as a box around the cross.
+  int TintedPixelsAroundTheCloseButton() {
+    RepaintNow(dlg);
+    const auto shown = CaptureClient(dlg);
+    CRect close;
+    dlg.m_btnClose.GetWindowRect(&close);
+    dlg.ScreenToClient(&close);
+    int tinted = 0;
+    for (int x = close.left - 1; x <= close.right; ++x) {
+      for (int y = close.top - 1; y <= close.bottom; ++y) {
+        const bool ring = x < close.left || x == close.right || y < close.top || y == close.bottom;
+        if (ring && shown->At(x, y) != RGB(255, 255, 255)) ++tinted;
+      }
+    }
+    return tinted;
+  }
+
   CDownloaderDlg dlg;
 };
 
@@ -70,6 +88,7 @@ TEST_F(DownloaderDlgTest, StartsOnTheReadyScreenWithTheAgreementChecked) {
   KeepScreenshot(dlg, "screen-ready");
   EXPECT_EQ(VisibleControls(), kReady);
   EXPECT_EQ(ShownBackground(), Background::Ready);
+  EXPECT_EQ(TintedPixelsAroundTheCloseButton(), 0);
   EXPECT_EQ(dlg.m_bInstallEnded, 0);
   EXPECT_NE(dlg.m_chkAgree.m_bChecked, 0);
   EXPECT_NE(dlg.m_btnInstall.m_bEnabled, 0);
@@ -96,6 +115,7 @@ TEST_F(DownloaderDlgTest, InstallThenFailThenRetryThenFinish) {
   KeepScreenshot(dlg, "screen-installing");
   EXPECT_EQ(VisibleControls(), kInstalling);
   EXPECT_EQ(ShownBackground(), Background::Installing);
+  EXPECT_EQ(TintedPixelsAroundTheCloseButton(), 0);
   EXPECT_EQ(dlg.m_bInstallEnded, 0);
 
   dlg.ShowFailedScreen();
@@ -115,6 +135,7 @@ TEST_F(DownloaderDlgTest, InstallThenFailThenRetryThenFinish) {
   KeepScreenshot(dlg, "screen-finished");
   EXPECT_EQ(VisibleControls(), kFinished);
   EXPECT_EQ(ShownBackground(), Background::Finished);
+  EXPECT_EQ(TintedPixelsAroundTheCloseButton(), 0);
   EXPECT_EQ(dlg.m_bInstallEnded, 1);
 }
 

@@ -169,6 +169,43 @@ TEST(Teardown, DestroyingTheObjectFirstDestroysItsWindowAndUnbindsIt) {
   EXPECT_TRUE(::IsWindow(host.m_hWnd));
 }
 
+// With a null handle these calls would act on every window, the screen or the thread.
+TEST(WindowWrappers, AnObjectWithoutAWindowMakesNoCall) {
+#ifndef NDEBUG
+  GTEST_SKIP() << "a debug build stops at the assertion first";
+#else
+  CTestHost host;
+  ASSERT_TRUE(host.Open());
+  host.UpdateWindow();
+  ASSERT_FALSE(::GetUpdateRect(host.m_hWnd, nullptr, FALSE));
+
+  CWnd none;
+  none.Invalidate();
+  EXPECT_FALSE(::GetUpdateRect(host.m_hWnd, nullptr, FALSE)) << "another window was invalidated";
+  EXPECT_FALSE(none.PostMessage(WM_PROBE_A));
+  MSG msg;
+  EXPECT_FALSE(::PeekMessageW(&msg, nullptr, WM_PROBE_A, WM_PROBE_A, PM_REMOVE))
+      << "a message was posted to the thread";
+  EXPECT_EQ(none.GetDC(), nullptr);
+  EXPECT_EQ(CClientDC(&none).m_hDC, nullptr);
+  CRect rect(1, 2, 3, 4);
+  none.GetWindowRect(&rect);
+  EXPECT_EQ(rect, CRect());
+#endif
+}
+
+TEST(SelectGuard, PutsBackWhatItReplaced) {
+  PixelSurface surface(4, 4, RGB(255, 255, 255));
+  CDC dc(surface.dc());
+  const HGDIOBJ original = ::GetCurrentObject(dc.m_hDC, OBJ_PEN);
+  const CPen pen(PS_SOLID, 1, RGB(1, 2, 3));
+  {
+    const CSelectGuard selected(dc, pen);
+    EXPECT_EQ(::GetCurrentObject(dc.m_hDC, OBJ_PEN), pen.m_hObject);
+  }
+  EXPECT_EQ(::GetCurrentObject(dc.m_hDC, OBJ_PEN), original);
+}
+
 TEST(RuntimeClass, NamesTheClassAndItsBases) {
   CButton button;
   EXPECT_STREQ(button.GetRuntimeClass()->m_lpszClassName, "CButton");

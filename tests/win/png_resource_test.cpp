@@ -52,6 +52,11 @@ TEST_F(LoadPngResourceTest, ButtonPicturesAreTransparentAroundTheirShapes) {
   ASSERT_TRUE(LoadPngResource(IDB_PNG_CLOSE, cross));
   EXPECT_EQ(PixelOf(*cross, 0, 0) >> 24, 0u);
   EXPECT_GT(PixelOf(*cross, 7, 7) >> 24, 200u);
+  // Both crosses' disabled frames (the fourth) are the catalogue's pale blue-grey.
+  std::unique_ptr<gdip::Image> whiteCross;
+  ASSERT_TRUE(LoadPngResource(IDB_PNG_CLOSE_WHITE, whiteCross));
+  EXPECT_EQ(PixelOf(*cross, 7, 49), 0xFFC6CDDFu);
+  EXPECT_EQ(PixelOf(*whiteCross, 7, 49), 0xFFC6CDDFu);
   // Rounded pill of the install button: transparent corner, opaque face.
   std::unique_ptr<gdip::Image> pill;
   ASSERT_TRUE(LoadPngResource(IDB_PNG_INSTALL_BUTTON, pill));
