@@ -18,6 +18,7 @@
 #include "installer/download.h"
 #include "installer/downloader_dlg.h"
 #include "installer/package_contract.h"
+#include "screen_capture.h"
 #include "vendor_control.h"
 #include "window_test_support.h"
 
@@ -49,7 +50,7 @@ protected:
     ASSERT_EQ(vendor.Problem(), "");
     vendor.Set("");
     ASSERT_TRUE(dlg.Create());
-    dlg.ShowInstallingControls(TRUE);  // the bar repaints only while it shows
+    dlg.ShowInstallingScreen();  // the bar repaints only while it shows
     PumpFor(100);
     ASSERT_TRUE(::SetWindowSubclass(dlg.m_progress.m_hWnd, RecordPaint, 1,
                                     reinterpret_cast<DWORD_PTR>(this)));
@@ -89,16 +90,15 @@ protected:
 
   static LRESULT CALLBACK RecordPaint(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                       UINT_PTR, DWORD_PTR self) {
-    if (message == WM_PAINT) {
-      auto* test = reinterpret_cast<DownloadTest*>(self);
-      test->paints.push_back(test->dlg.m_progress.m_nPos.load());
-    }
+    auto* test = reinterpret_cast<DownloadTest*>(self);
+    if (message == WM_PAINT && test->recording) test->paints.push_back(test->dlg.m_progress.m_nPos.load());
     return ::DefSubclassProc(hwnd, message, wParam, lParam);
   }
 
   VendorControl vendor;
   CTestDownloaderDlg dlg;
   std::vector<std::int64_t> paints;  // the bar's position at each of its repaints
+  bool recording = true;
 };
 
 std::vector<std::int64_t> Values(std::initializer_list<std::int64_t> values) { return values; }
@@ -110,7 +110,13 @@ TEST_F(DownloadTest, BarFollowsTheRealNotificationsAndRepaintsOnlyWhenItGrows) {
   const std::string package = TestBytes(1000, 1);
   vendor.Set(vendor.ServeFile("package-1000.bin", package) +
              R"(, "pause_after": 500, "pause_seconds": 1)");
-  ASSERT_TRUE(Download());
+  ASSERT_TRUE(Download([&] {
+    if (paints.empty()) return false;
+    recording = false;  // the screenshot repaints the window itself
+    KeepScreenshot(dlg, "download-paused-at-44");  // the Installing screen mid-download
+    recording = true;
+    return true;
+  }));
   EXPECT_EQ(paints, Values({44, 89}));
   EXPECT_EQ(ReadWholeFile(PackagePath()), package);
   EXPECT_EQ(PackagePath(), ExpectedPackagePath());

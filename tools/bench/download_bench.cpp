@@ -61,7 +61,7 @@ int wmain(int argc, wchar_t** argv) {
     std::fprintf(stderr, "download_bench: cannot create the installer window\n");
     return 1;
   }
-  dlg.ShowInstallingControls(TRUE);
+  dlg.ShowInstallingScreen();
 
   const std::wstring url = PackageUrl(VendorOrigin());
   std::vector<double> ours, bare;
