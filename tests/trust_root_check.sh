@@ -11,11 +11,10 @@ trap 'rm -rf "$work"' EXIT
 openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj "/CN=Inkvane test CA $$" \
   -keyout "$work/ca.key" -outform DER -out "$work/ca.der" 2>/dev/null
 "$here/wine-run.sh" --trust "$work/ca.der" "$build"
-prefix="$build/wine/dpi${INKVANE_DPI:-96}"
 status=0
 for ca in "$work/ca.der" "$build/wine/test-pki/ca.der"; do
   thumbprint=$(openssl x509 -inform DER -in "$ca" -noout -fingerprint -sha1 | sed 's/.*=//; s/://g')
-  if WINEPREFIX="$prefix" wine reg query \
+  if "$here/wine-run.sh" --builtin "$build" reg query \
        "HKLM\\Software\\Microsoft\\SystemCertificates\\Root\\Certificates\\$thumbprint" >/dev/null 2>&1; then
     echo "trusted: $thumbprint ($ca)"
   else

@@ -3,21 +3,105 @@
 #
 #   wine-run.sh PROGRAM.exe [ARGS...]   run it (exit code passed through)
 #   wine-run.sh --setup  BUILD_DIR      prepare the prefixes, start a display and keep one
-#                                       wineserver per prefix alive for a whole test suite
+#                                       wineserver and one desktop per prefix alive for a
+#                                       whole test suite
 #   wine-run.sh --teardown BUILD_DIR    stop exactly what --setup started
 #   wine-run.sh --trust CERT.der PROGRAM_DIR  add a test CA to the prefix's machine Root store
+#   wine-run.sh --builtin BUILD_DIR NAME [ARGS...]  run one of Wine's own programs (reg,
+#                                       regedit, winepath...) in the tree's prefix
+#   wine-run.sh --arch                  print the architecture whose programs this host runs
+#                                       (i686 or x86_64), then the reason, on one line
+#
+# A program runs under the Wine of its own architecture: i686 under 32-bit Wine in a win32
+# prefix, x86_64 under 64-bit Wine in a win64 prefix. The 64-bit loader is named explicitly
+# because the `wine` wrapper picks the 32-bit one whenever it is installed. Some hosts cannot
+# execute 32-bit programs at all; --arch finds out, and INKVANE_WIN_ARCH=i686|x86_64 forces
+# the answer.
 #
 # One prefix per build tree and logical DPI: BUILD_DIR/wine/dpiN, N from INKVANE_DPI
 # (default 96). The DPI is fixed when the prefix is made, so no run ever has to restart a
 # wineserver to change it. Without a display, an Xvfb server is started (and stopped again
-# by whoever started it). WINE_RUN_VERBOSE=1 prints what happens.
+# by whoever started it). WINE_RUN_VERBOSE=1 prints what happens. Every failure of the
+# harness prints the output of the command that failed and a line naming the likely cause.
 set -euo pipefail
+shopt -s inherit_errexit
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 dpi=${INKVANE_DPI:-96}
-export WINEARCH=win32 WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
+# The loaders; the harness's own test replaces them to play a host that cannot run one.
+loader32=${WINE_RUN_LOADER32:-/usr/lib/wine/wine}
+loader64=${WINE_RUN_LOADER64:-/usr/lib/wine/wine64}
 
 say() { if [ "${WINE_RUN_VERBOSE:-0}" = 1 ]; then echo "wine-run: $*" >&2; fi; }
+
+# Ends the harness: the output of what failed (LOG), then one line with the likely cause.
+fail() {  # CAUSE [LOG]
+  if [ -n "${2:-}" ] && [ -s "$2" ]; then
+    echo "wine-run: output of the failed command:" >&2
+    sed 's/^/  | /' "$2" >&2
+  fi
+  echo "wine-run: FAILED: $1" >&2
+  exit 2
+}
+
+# The likely cause of a failed Wine command, from its output and the state of the host;
+# nothing when neither shows a fault of the harness's own.
+diagnose() {  # [LOG]
+  local log=${1:-/dev/null} bits=64
+  [ "$loader" = "$loader32" ] && bits=32
+  if [ ! -x "$loader" ]; then
+    echo "$bits-bit Wine is not installed ($loader is missing; tools/install-deps.sh installs it)"
+  elif grep -q 'Exec format error' "$log" || ! "$loader" --version >/dev/null 2>&1; then
+    if [ "$bits" = 32 ]; then
+      echo "this host cannot execute 32-bit programs ($loader does not start); test the" \
+           "x86_64 build (tools/test.sh chooses it on such hosts; INKVANE_WIN_ARCH=x86_64)"
+    else
+      echo "this host cannot execute 64-bit Wine ($loader does not start)"
+    fi
+  elif grep -q 'is not owned by you' "$log"; then
+    echo "prefix creation failed: $WINEPREFIX belongs to another user"
+  elif grep -Eq 'Permission denied|Operation not permitted|Read-only file system|No space left' "$log"; then
+    echo "prefix creation failed: $WINEPREFIX cannot be written"
+  elif [ -n "${DISPLAY:-}" ] && ! DISPLAY=$DISPLAY xdotool getdisplaygeometry >/dev/null 2>&1; then
+    echo "no display: DISPLAY=$DISPLAY cannot be opened"
+  fi
+}
+
+# Runs a Wine command with its output in LOG; on failure ends with that output and the
+# likely cause, CAUSE where neither the output nor the host shows a more precise one.
+wine_step() {  # CAUSE LOG COMMAND...
+  local cause=$1 log=$2
+  shift 2
+  "$@" >"$log" 2>&1 </dev/null || {
+    local status=$? found
+    found=$(diagnose "$log")
+    fail "${found:-$cause (exit status $status)}" "$log"
+  }
+}
+
+# The architecture of a Windows program, from the machine field of its PE header.
+pe_arch() {  # FILE
+  local offset machine
+  [ -f "$1" ] || fail "$1 does not exist (is the tree built?)"
+  offset=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')
+  machine=$(od -An -tx2 -j"$((offset + 4))" -N2 "$1" | tr -d ' ')
+  case "$machine" in
+    014c) echo i686 ;;
+    8664) echo x86_64 ;;
+    *) fail "$1 is neither an i686 nor an x86_64 Windows program (machine $machine)" ;;
+  esac
+}
+
+use_arch() {  # i686 | x86_64: sets the loader and the kind of prefix
+  if [ "$1" = i686 ]; then
+    loader=$loader32
+    export WINEARCH=win32
+  else
+    loader=$loader64
+    export WINEARCH=win64
+  fi
+}
 
 # The build tree that holds a file: the nearest folder upwards with a CMakeCache.txt.
 build_dir_of() {
@@ -27,20 +111,26 @@ build_dir_of() {
     [ -f "$d/CMakeCache.txt" ] && { echo "$d"; return; }
     d=$(dirname "$d")
   done
-  echo "wine-run: $1 is not inside a build tree" >&2
-  exit 2
+  fail "$1 is not inside a build tree"
 }
+
+# Every program of a tree has the tree's architecture; the installer is always there.
+use_tree_arch() { use_arch "$(pe_arch "$1/InkvaneSetup.exe")"; }
 
 make_prefix() {  # BUILD_DIR DPI
   local prefix="$1/wine/dpi$2"
   [ -f "$prefix/.ready" ] && { echo "$prefix"; return; }
-  mkdir -p "$1/wine"
+  local err
+  err=$({ mkdir -p "$1/wine" && : >>"$1/wine/.lock"; } 2>&1) ||
+    fail "prefix creation failed: the folder $1/wine cannot be written ($err)"
   (
     flock 9
     if [ ! -f "$prefix/.ready" ]; then
-      say "creating $prefix"
-      rm -rf "$prefix"
-      WINEPREFIX="$prefix" wine wineboot -i >/dev/null 2>&1
+      say "creating $prefix ($WINEARCH)"
+      local log="$1/wine/create-dpi$2.log"
+      rm -rf "$prefix" 2>"$log" || fail "prefix creation failed: $prefix cannot be removed" "$log"
+      export WINEPREFIX="$prefix"
+      wine_step "prefix creation failed: wineboot -i in $prefix" "$log" "$loader" wineboot -i
       local logpixels reg recorder
       logpixels=$(printf '%08x' "$2")
       recorder="$here/browser-recorder.sh"
@@ -65,13 +155,21 @@ REGEDIT4
 "mscoree"=""
 "mshtml"=""
 REG
-      WINEPREFIX="$prefix" wine regedit /S "$(WINEPREFIX="$prefix" winepath -w "$reg")" >/dev/null 2>&1
+      local winreg
+      wine_step "prefix creation failed: winepath in $prefix" "$log" "$loader" winepath -w "$reg"
+      winreg=$(tr -d '\r' < "$log")
+      wine_step "prefix creation failed: regedit in $prefix" "$log" "$loader" regedit /S "$winreg"
       # The tree's test CA (made here once, in wine/test-pki) is trusted in the prefix only.
-      "$here/../tools/make-test-pki.sh" "$1/wine/test-pki"
-      WINEPREFIX="$prefix" wine "$1/tests/inkvane_trust_root.exe" \
-        "$(WINEPREFIX="$prefix" winepath -w "$1/wine/test-pki/ca.der")" </dev/null \
-        || { echo "wine-run: cannot trust the test CA in $prefix (is tests/inkvane_trust_root.exe built?)" >&2; exit 1; }
-      WINEPREFIX="$prefix" wineserver -w
+      "$here/../tools/make-test-pki.sh" "$1/wine/test-pki" >"$log" 2>&1 ||
+        fail "prefix creation failed: the test PKI could not be made" "$log"
+      [ -f "$1/tests/inkvane_trust_root.exe" ] ||
+        fail "prefix creation failed: $1/tests/inkvane_trust_root.exe is not built"
+      wine_step "prefix creation failed: winepath in $prefix" "$log" "$loader" winepath -w "$1/wine/test-pki/ca.der"
+      local winca
+      winca=$(tr -d '\r' < "$log")
+      wine_step "prefix creation failed: trusting the test CA in $prefix" "$log" \
+        "$loader" "$1/tests/inkvane_trust_root.exe" "$winca"
+      wine_step "prefix creation failed: waiting for its wineserver to end" "$log" wineserver -w
       touch "$prefix/.ready"
     fi
   ) 9>"$1/wine/.lock"
@@ -83,19 +181,19 @@ free_display() {
   for n in $(seq 90 199); do
     [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || { echo "$n"; return; }
   done
-  echo "wine-run: no free X display" >&2
-  exit 2
+  fail "no display: every X display number from 90 to 199 is taken"
 }
 
-start_xvfb() {  # sets xvfb_display and xvfb_pid
+start_xvfb() {  # LOG; sets xvfb_display and xvfb_pid
   local n
   n=$(free_display)
-  Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+  Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp </dev/null >"$1" 2>&1 &
   xvfb_pid=$!
   for _ in $(seq 100); do
     [ -e "/tmp/.X11-unix/X$n" ] && break
     sleep 0.05
   done
+  [ -e "/tmp/.X11-unix/X$n" ] || fail "no display: Xvfb :$n did not start" "$1"
   say "Xvfb :$n (pid $xvfb_pid)"
   xvfb_display=":$n"
 }
@@ -107,23 +205,63 @@ suite_display() {  # the display a running suite set up, if its Xvfb still lives
   fi
 }
 
+# The host's choice: i686 where 32-bit programs run, x86_64 where they cannot.
+choose_arch() {
+  local out
+  case "${INKVANE_WIN_ARCH:-}" in
+    i686 | x86_64) echo "$INKVANE_WIN_ARCH forced by INKVANE_WIN_ARCH=$INKVANE_WIN_ARCH"; return ;;
+    "") ;;
+    *) fail "INKVANE_WIN_ARCH must be i686 or x86_64, not '$INKVANE_WIN_ARCH'" ;;
+  esac
+  if out=$("$loader32" --version 2>&1); then
+    echo "i686 this host runs 32-bit programs ($loader32 --version: $out)"
+  else
+    out=$(sed -n '$s/^.*: line [0-9]*: //p' <<<"$out")  # the last line, without bash's prefix
+    echo "x86_64 this host cannot execute 32-bit programs ($loader32 --version: $out)"
+  fi
+}
+
 case "${1:-}" in
+  --arch)
+    choose_arch
+    exit 0
+    ;;
   --setup)
     build=$(cd "$2" && pwd)
     state="$build/wine/suite"
     mkdir -p "$state"
-    for d in 96 144; do make_prefix "$build" "$d" >/dev/null; done
+    use_tree_arch "$build"
     if [ -z "${DISPLAY:-}" ] && [ -z "$(suite_display "$build")" ]; then
-      start_xvfb
+      start_xvfb "$state/xvfb.log"
       echo "$xvfb_display" > "$state/display"
       echo "$xvfb_pid" > "$state/xvfb.pid"
     fi
-    # Both daemons must not hold the test runner's output pipes open.
+    display=$(suite_display "$build")
+    export DISPLAY=${display:-$DISPLAY}
+    xdotool getdisplaygeometry >"$state/display.log" 2>&1 ||
+      fail "no display: DISPLAY=$DISPLAY cannot be opened" "$state/display.log"
     for d in 96 144; do
-      WINEPREFIX="$build/wine/dpi$d" wineserver -p </dev/null >/dev/null 2>&1
-      # Start the prefix's background services now, detached from any test's pipes.
-      WINEPREFIX="$build/wine/dpi$d" DISPLAY=${DISPLAY:-$(suite_display "$build")} \
-        wine cmd /c exit </dev/null >/dev/null 2>&1
+      WINEPREFIX=$(make_prefix "$build" "$d")
+      export WINEPREFIX
+      # What a suite that was not torn down left running goes first. The daemons must not
+      # hold the test runner's output pipes open.
+      if wineserver -k0 2>/dev/null; then
+        wineserver -k 2>/dev/null || true
+        wineserver -w
+      fi
+      wine_step "wineserver did not start in $WINEPREFIX" "$state/wineserver-dpi$d.log" wineserver -p
+      # The desktop, started here and detached, stays up for the suite (desktop_keeper.cpp).
+      keeper_log="$state/desktop-dpi$d.log"
+      "$loader" "$build/tests/inkvane_desktop_keeper.exe" </dev/null >"$keeper_log" 2>&1 &
+      for _ in $(seq 300); do
+        grep -q ready "$keeper_log" && break
+        kill -0 $! 2>/dev/null || break
+        sleep 0.05
+      done
+      if ! grep -q ready "$keeper_log"; then
+        cause=$(diagnose "$keeper_log")
+        fail "${cause:-the desktop did not start in $WINEPREFIX}" "$keeper_log"
+      fi
     done
     exit 0
     ;;
@@ -142,12 +280,22 @@ case "${1:-}" in
   --trust)
     cert="$2"
     build=$(build_dir_of "$3/CMakeCache.txt")
+    use_tree_arch "$build"
     export WINEPREFIX
     WINEPREFIX=$(make_prefix "$build" "$dpi")
-    exec wine "$build/tests/inkvane_trust_root.exe" "$(winepath -w "$cert")"
+    exec "$loader" "$build/tests/inkvane_trust_root.exe" "$("$loader" winepath -w "$cert" | tr -d '\r')"
+    ;;
+  --builtin)
+    build=$(cd "$2" && pwd)
+    shift 2
+    use_tree_arch "$build"
+    export WINEPREFIX
+    WINEPREFIX=$(make_prefix "$build" "$dpi")
+    exec "$loader" "$@"
     ;;
   "")
-    echo "usage: wine-run.sh PROGRAM.exe [ARGS...] | --setup DIR | --teardown DIR" >&2
+    echo "usage: wine-run.sh PROGRAM.exe [ARGS...] | --setup DIR | --teardown DIR |" \
+         "--trust CERT.der DIR | --builtin DIR NAME [ARGS...] | --arch" >&2
     exit 2
     ;;
 esac
@@ -155,6 +303,7 @@ esac
 program="$1"
 shift
 build=$(build_dir_of "$program")
+use_arch "$(pe_arch "$program")"
 export WINEPREFIX
 WINEPREFIX=$(make_prefix "$build" "$dpi")
 
@@ -163,15 +312,23 @@ display=$(suite_display "$build")
 if [ -n "$display" ]; then
   export DISPLAY="$display"
 elif [ -z "${DISPLAY:-}" ]; then
-  start_xvfb
+  start_xvfb /dev/null
   export DISPLAY="$xvfb_display"
   own_xvfb=$xvfb_pid
 fi
 
 status=0
-wine "$program" "$@" || status=$?
+"$loader" "$program" "$@" || status=$?
+if [ "$status" -ne 0 ]; then
+  # The program's own output has gone to the caller (none at all where it crashed with its
+  # output still buffered); add its status, and a cause where the harness or the host is at
+  # fault rather than the program.
+  echo "wine-run: $(basename "$program") ended with exit status $status" >&2
+  cause=$(diagnose)
+  if [ -n "$cause" ]; then echo "wine-run: FAILED: $cause" >&2; fi
+fi
 if [ -n "$own_xvfb" ]; then
-  WINEPREFIX="$WINEPREFIX" wineserver -w
+  wineserver -w
   kill "$own_xvfb" 2>/dev/null || true
 fi
 exit "$status"

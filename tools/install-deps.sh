@@ -3,7 +3,9 @@
 # they are all present already. Needs root (or sudo) on a Debian machine.
 set -euo pipefail
 
-packages=(cmake g++ make python3 libgtest-dev googletest mingw-w64 wine wine32:i386
+# Both Wines: 32-bit for the program that ships, 64-bit for hosts that cannot execute
+# 32-bit programs (there the tests run an x86_64 build).
+packages=(cmake g++ make python3 libgtest-dev googletest mingw-w64 wine wine32:i386 wine64
           xvfb xdotool imagemagick fonts-wqy-microhei openssl)
 
 missing=()

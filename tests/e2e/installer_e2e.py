@@ -3,134 +3,14 @@
 
     installer_e2e.py BUILD_DIR CASE      CASE: ready | two-instances
 
-The program runs at the DPI of INKVANE_DPI (its own Wine prefix), on the test suite's
-display (or a private Xvfb). The windows are inspected with the inkvane_inspect helper and
-by screenshot; screenshots are kept in BUILD_DIR/e2e-artifacts.
+The session (e2e_session.py) runs the program at the DPI of INKVANE_DPI; the windows are
+inspected with the inkvane_inspect helper and by screenshot.
 """
-import json
-import os
-import signal
-import subprocess
 import sys
-import tempfile
-import time
-from pathlib import Path
 
-HERE = Path(__file__).resolve().parent
-WINE_RUN = HERE.parent / "wine-run.sh"
+from e2e_session import check, main, muldiv, near
 
 READY_IDS = {10001, 10021, 10002, 10003, 10022, 10004, 10023, 10041, 10005}
-
-
-def muldiv(value, dpi):
-    """The platform's MulDiv(value, dpi, 96): nearest, halves away from zero."""
-    product = value * dpi
-    return (product + 48) // 96 if product >= 0 else -((-product + 48) // 96)
-
-
-class Failure(Exception):
-    pass
-
-
-def check(condition, message):
-    if not condition:
-        raise Failure(message)
-
-
-class Session:
-    def __init__(self, build, dpi):
-        self.build = Path(build).resolve()
-        self.dpi = dpi
-        self.env = dict(os.environ, INKVANE_DPI=str(dpi))
-        self.xvfb = None
-        suite_display = self.build / "wine" / "suite" / "display"
-        if suite_display.exists():
-            self.env["DISPLAY"] = suite_display.read_text().strip()
-        elif not self.env.get("DISPLAY"):
-            number = 150 + os.getpid() % 40
-            self.xvfb = subprocess.Popen(["Xvfb", f":{number}", "-screen", "0", "1920x1080x24",
-                                          "-nolisten", "tcp"], stdout=subprocess.DEVNULL,
-                                         stderr=subprocess.DEVNULL)
-            self.env["DISPLAY"] = f":{number}"
-            time.sleep(1)
-        self.programs = []
-        self.artifacts = self.build / "e2e-artifacts"
-        self.artifacts.mkdir(exist_ok=True)
-
-    def start_installer(self, *args):
-        exe = self.build / "InkvaneSetup.exe"
-        self.programs.append(subprocess.Popen([str(WINE_RUN), str(exe), *args], env=self.env,
-                                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                              start_new_session=True))
-
-    def inspect(self, *args):
-        helper = self.build / "tests" / "inkvane_inspect.exe"
-        # A file, not a pipe: a Wine service started by this call may keep a pipe open.
-        with tempfile.TemporaryFile() as out:
-            subprocess.run([str(WINE_RUN), str(helper), *args], env=self.env, stdout=out,
-                           stderr=subprocess.DEVNULL, timeout=60)
-            out.seek(0)
-            text = out.read().decode("utf-8")
-        return [json.loads(line) for line in text.splitlines() if line.startswith("{")]
-
-    def wait_for_windows(self, count, timeout=60):
-        end = time.time() + timeout
-        while time.time() < end:
-            windows = self.inspect()
-            if len(windows) >= count:
-                time.sleep(1.0)  # let the first paint finish
-                return self.inspect()
-            time.sleep(0.5)
-        raise Failure(f"{count} installer window(s) did not appear within {timeout} s")
-
-    def screenshot(self, name):
-        ppm = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], env=self.env,
-                             capture_output=True, timeout=60, check=True).stdout
-        subprocess.run(["convert", "ppm:-", str(self.artifacts / f"{name}.png")], input=ppm,
-                       check=True)
-        return Screen(ppm)
-
-    def close_all(self, timeout=30):
-        self.inspect("--close")
-        end = time.time() + timeout
-        for program in self.programs:
-            program.wait(timeout=max(1, end - time.time()))
-        check(not self.inspect(), "an installer window is still open after WM_CLOSE")
-
-    def stop(self):
-        """Ends whatever this session started, also after a failed check."""
-        if any(program.poll() is None for program in self.programs):
-            self.inspect("--close")
-            time.sleep(2)
-        for program in self.programs:
-            if program.poll() is None:
-                os.killpg(program.pid, signal.SIGKILL)
-        if self.xvfb:
-            self.xvfb.kill()
-
-
-class Screen:
-    """A screenshot in PPM (P6) form, read pixel by pixel."""
-
-    def __init__(self, ppm):
-        fields, pos = [], 0
-        while len(fields) < 4:
-            while ppm[pos:pos + 1].isspace():
-                pos += 1
-            start = pos
-            while not ppm[pos:pos + 1].isspace():
-                pos += 1
-            fields.append(ppm[start:pos])
-        self.width, self.height = int(fields[1]), int(fields[2])
-        self.pixels = ppm[pos + 1:]
-
-    def at(self, x, y):
-        i = (y * self.width + x) * 3
-        return tuple(self.pixels[i:i + 3])
-
-
-def near(colour, expected, tolerance=24):
-    return all(abs(a - b) <= tolerance for a, b in zip(colour, expected))
 
 
 def children_by_id(window):
@@ -209,19 +89,5 @@ def case_two_instances(session):
 CASES = {"ready": case_ready, "two-instances": case_two_instances}
 
 
-def main():
-    build, case = sys.argv[1], sys.argv[2]
-    session = Session(build, int(os.environ.get("INKVANE_DPI", "96")))
-    try:
-        CASES[case](session)
-    except Failure as failure:
-        print(f"FAILED: {failure}")
-        return 1
-    finally:
-        session.stop()
-    print(f"passed: {case} at {session.dpi} DPI")
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(main(CASES))

@@ -42,7 +42,8 @@ def check(condition, message):
 
 
 def reg(*args):
-    return subprocess.run(["wine", "reg", *args], env=ENV, capture_output=True, text=True,
+    return subprocess.run([str(WINE_RUN), "--builtin", str(BUILD), "reg", *args], env=ENV,
+                          capture_output=True, text=True,
                           timeout=60)
 
 
