@@ -12,11 +12,16 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 cd "$root"
 rounds=${1:-5}
-build=$root/build/win32
+# The architecture this host runs (INKVANE_WIN_ARCH forces one), as the tests do.
+read -r arch _ <<<"$(tests/wine-run.sh --arch)"
+preset=win32
+[ "$arch" = x86_64 ] && preset=win64
+build=$root/build/$preset
 
-echo "== bench: building (build/win32)"
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 -j 2 --target inkvane_download_bench inkvane_trust_root >/dev/null
+echo "== bench: building ($preset, $arch)"
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" -j 2 \
+  --target inkvane_download_bench inkvane_trust_root >/dev/null
 
 bench_dir=$build/bench
 package=$bench_dir/package-100m.bin
