@@ -55,7 +55,7 @@ double Median(std::vector<double> values) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  const int rounds = argc > 1 ? std::max(1, _wtoi(argv[1])) : 5;
+  const int rounds = argc > 1 ? std::max(1, _wtoi(argv[1])) : 7;
   CDownloaderDlg dlg;
   if (!dlg.Create()) {
     std::fprintf(stderr, "download_bench: cannot create the installer window\n");
@@ -66,27 +66,37 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring url = PackageUrl(VendorOrigin());
   std::vector<double> ours, bare;
   std::uint64_t bytes = 0;
-  for (int round = 0; round < rounds; ++round) {
-    bool ok = false;
+  // Both write a file that does not exist yet, and each goes first in every other round.
+  const auto runOurs = [&] {
+    ::DeleteFileW(dlg.m_strPackagePath.c_str());
     dlg.m_progress.m_nPos = 0;
+    bool ok = false;
     ours.push_back(TimeOnWorker([&] { return dlg.DownloadPackage() != FALSE; }, ok));
-    if (!ok) {
+    bytes = FileSize(dlg.m_strPackagePath);
+    if (!ok)
       std::fprintf(stderr, "download_bench: DownloadPackage failed (result %d, 0x%08lx)\n",
                    static_cast<int>(dlg.m_downloadOutcome.result),
                    static_cast<unsigned long>(dlg.m_downloadOutcome.platformError));
-      return 1;
-    }
-    bytes = FileSize(dlg.m_strPackagePath);
-    const std::wstring bareFile = std::wstring(dlg.m_szDownloadDir) + L"\\bench-bare.bin";
+    return ok;
+  };
+  const auto runBare = [&] {
+    const std::wstring file = std::wstring(dlg.m_szDownloadDir) + L"\\bench-bare.bin";
+    ::DeleteFileW(file.c_str());
+    bool ok = false;
     bare.push_back(TimeOnWorker([&] {
       ::DeleteUrlCacheEntryW(url.c_str());
-      return ::URLDownloadToFileW(nullptr, url.c_str(), bareFile.c_str(), 0, nullptr) == S_OK;
+      return ::URLDownloadToFileW(nullptr, url.c_str(), file.c_str(), 0, nullptr) == S_OK;
     }, ok));
-    if (!ok || FileSize(bareFile) != bytes) {
-      std::fprintf(stderr, "download_bench: the bare download failed or differs in size\n");
-      return 1;
-    }
-    ::DeleteFileW(bareFile.c_str());
+    ok = ok && FileSize(file) == bytes;
+    ::DeleteFileW(file.c_str());
+    if (!ok) std::fprintf(stderr, "download_bench: the bare download failed or differs in size\n");
+    return ok;
+  };
+  if (!runOurs()) return 1;  // a first run learns the folder and the size; not counted
+  ours.clear();
+  for (int round = 0; round < rounds; ++round) {
+    const bool oursFirst = round % 2 == 0;
+    if (!(oursFirst ? runOurs() && runBare() : runBare() && runOurs())) return 1;
     std::printf("round %d: ours %.3f s, bare %.3f s (bar at %lld)\n", round + 1, ours.back(),
                 bare.back(), static_cast<long long>(dlg.m_progress.m_nPos.load()));
     std::fflush(stdout);

@@ -5,13 +5,13 @@
 # least 0.95: the progress sink must cost almost nothing), with curl's rate from the same
 # server beside it for information.
 #
-#   tools/bench/download_bench.sh [ROUNDS]      (default 5)
+#   tools/bench/download_bench.sh [ROUNDS]      (default 7)
 #
 # Uses the tree's vendor port (INKVANE_TEST_PORT_BASE): not while that tree's tests run.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 cd "$root"
-rounds=${1:-5}
+rounds=${1:-7}
 # The architecture this host runs (INKVANE_WIN_ARCH forces one), as the tests do.
 read -r arch _ <<<"$(tests/wine-run.sh --arch)"
 preset=win32
