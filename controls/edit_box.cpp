@@ -10,6 +10,7 @@ namespace {
 // No border: the frame is the border.
 constexpr DWORD kFieldStyle = WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL;
 static_assert(kFieldStyle == 0x50000080);
+constexpr UINT kFieldId = 1;
 }  // namespace
 
 IMPLEMENT_DYNAMIC(CCustomDrawEdit, CEdit)
@@ -40,10 +41,12 @@ BOOL CCustomDrawEdit::OnEraseBkgnd(CDC*) { return TRUE; }
 IMPLEMENT_DYNAMIC(CEditEx, CStatic)
 
 // The field's WM_CTLCOLOR* requests come to the frame, its parent; the frame maps none of
-// them, so the framework reflects each one back to the field's CtlColor.
+// them, so the framework reflects each one back to the field's CtlColor. Its change
+// notifications keep the stored text in step with the field.
 BEGIN_MESSAGE_MAP(CEditEx, CStatic)
   ON_WM_ERASEBKGND()
   ON_WM_NCPAINT()
+  ON_CONTROL(EN_CHANGE, kFieldId, OnFieldChange)
 END_MESSAGE_MAP()
 
 CEditEx::CEditEx() : m_brFill(m_crFill) {}
@@ -95,7 +98,7 @@ void CEditEx::CreateField() {
   const ScreenDpi dpi = ReadScreenDpi();
   const InnerField field = PlaceInnerField(client.Width(), client.Height(), dpi.x, dpi.y);
   // On failure the next draw tries again.
-  if (!m_edit.Create(kFieldStyle, CRect(field.rect), this, 1)) return;
+  if (!m_edit.Create(kFieldStyle, CRect(field.rect), this, kFieldId)) return;
 
   LOGFONTW logFont{};
   logFont.lfHeight = field.fontHeight;
@@ -103,7 +106,7 @@ void CEditEx::CreateField() {
   m_fontField.CreateFontIndirect(&logFont);
   m_edit.SetFont(m_fontField, TRUE);
   if (m_bPassword) m_edit.SetPasswordChar(L'*');
-  m_edit.SetWindowText(m_strText);
+  PutTextIntoField();
   m_edit.SetBackgroundColour(m_crFill);
   m_edit.Invalidate(TRUE);
   m_edit.ShowWindow(SW_SHOW);
@@ -119,8 +122,16 @@ void CEditEx::ApplyToField() {
   }
   m_edit.SetBackgroundColour(m_crFill);
   m_edit.Invalidate(TRUE);
-  m_edit.SetWindowText(m_strText);
+  PutTextIntoField();
 }
+
+// Setting a field's text puts its caret at the start: only a text the field does not show
+// yet (one given to SetText) is set.
+void CEditEx::PutTextIntoField() {
+  if (m_edit.GetWindowText() != m_strText) m_edit.SetWindowText(m_strText);
+}
+
+void CEditEx::OnFieldChange() { m_strText = m_edit.GetWindowText(); }
 
 BOOL CEditEx::OnEraseBkgnd(CDC*) { return TRUE; }
 

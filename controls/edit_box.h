@@ -43,8 +43,10 @@ public:
   // Stores `strText` and repaints the frame, whose next draw puts it into the field.
   void SetText(const CString& strText);
 
-  // Draws the frame; the first draw creates the field, and every draw puts the stored text,
-  // background and enabled state into it again, so text typed since the last draw is lost.
+  // Draws the frame; the first draw creates the field, and every draw puts the background
+  // and enabled state into it again, and the stored text where the field does not hold it
+  // already. What the user types is stored as it changes, so a draw never takes it back
+  // and never moves the caret.
   void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override;
 
   // The text field. No window until the frame's first draw; the owner reads the text the
@@ -60,11 +62,13 @@ protected:
   void PreSubclassWindow() override;
   BOOL OnEraseBkgnd(CDC* pDC);
   void OnNcPaint();
+  void OnFieldChange();
   DECLARE_MESSAGE_MAP()
 
 private:
   void CreateField();
   void ApplyToField();
+  void PutTextIntoField();
 
   COLORREF m_crFill = RGB(209, 209, 209);  // the frame's face and the field's background
   CBrush m_brFill;

@@ -1,12 +1,9 @@
 #include "installer/downloader_dlg.h"
 
-#include <shlobj.h>
-
 #include "controls/png_resource.h"
 #include "controls/scaling.h"
 #include "framework/memory_dc.h"
 #include "installer/control_ids.h"
-#include "installer/install_location_rules.h"
 #include "installer/layout.h"
 #include "installer/messages.h"
 #include "installer/screen_table.h"
@@ -64,6 +61,9 @@ BEGIN_MESSAGE_MAP(CDownloaderDlg, CDialog)
   ON_WM_ERASEBKGND()
   ON_MESSAGE(WM_INSTALL_FAILED, OnInstallFailed)
   ON_MESSAGE(WM_INSTALL_FINISHED, OnInstallFinished)
+  // Install location and the install command.
+  ON_BN_CLICKED(IDC_CHANGE_DIR, OnBtnChangeDir)
+  ON_BN_CLICKED(IDC_INSTALL, OnBtnInstall)
 END_MESSAGE_MAP()
 
 CDownloaderDlg::CDownloaderDlg() : CDialog(IDD_DOWNLOADER_DIALOG) {
@@ -74,16 +74,6 @@ CDownloaderDlg::CDownloaderDlg() : CDialog(IDD_DOWNLOADER_DIALOG) {
 
 CDownloaderDlg::~CDownloaderDlg() {
   if (g_pDownloaderDlg == this) g_pDownloaderDlg = nullptr;
-}
-
-void CDownloaderDlg::ProposeDefaultInstallDir() {
-  wchar_t desktop[MAX_PATH] = {};
-  if (!::SHGetSpecialFolderPathW(nullptr, desktop, CSIDL_DESKTOPDIRECTORY, FALSE))
-    desktop[0] = L'\0';
-  wchar_t windows[MAX_PATH] = {};
-  if (!::GetWindowsDirectoryW(windows, MAX_PATH)) windows[0] = L'\0';
-  const std::wstring folder = DefaultInstallFolder(desktop, windows);
-  ::lstrcpynW(m_szInstallDir, folder.c_str(), MAX_PATH);
 }
 
 BOOL CDownloaderDlg::OnInitDialog() {

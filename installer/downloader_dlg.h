@@ -93,6 +93,29 @@ public:
   CStaticEx m_lblFinished;
   CStaticEx m_lblSlogan;
 
+  // Install location (install_location.cpp) and the install command (install_flow.cpp).
+  // Each operation reads the folder field's text as it is when the operation runs.
+public:
+  // The platform's drive type (GetDriveTypeW) of the folder's drive: 3 for a fixed disk.
+  UINT GetInstallDriveType() const;
+  // TRUE when the folder's drive has more than 80 whole MiB available to this user, or when
+  // its free space cannot be learnt.
+  BOOL CheckDiskSpace() const;
+  // Hands the folder to the package through the product key: "Path" (the folder) and an
+  // empty "Operation". Takes the folder as m_szInstallDir only when "Path" was written.
+  // Failures are silent.
+  void SaveInstallDirToRegistry();
+
+protected:
+  void OnBtnChangeDir();  // 10005: the shell's folder browser fills the folder field
+  void OnBtnInstall();    // 10002: the folder's checks, each refusal with its notice
+
+private:
+  // The folder field's text: the inner field's, as the user typed or the browser set it.
+  CString ReadInstallFolder() const;
+  // The install itself, once the folder has passed every check.
+  void StartInstall();
+
   // ---- Package download (installer/download.cpp) ----
 public:
   // Fills m_szDownloadDir ("D:\varnix", D the desktop's drive) and m_strPackagePath, and

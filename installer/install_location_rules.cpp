@@ -1,9 +1,78 @@
 #include "installer/install_location_rules.h"
 
-#include "installer/package_contract.h"
+#include <algorithm>
 
 std::wstring DefaultInstallFolder(std::wstring_view desktopPath, std::wstring_view windowsFolder) {
   const std::wstring_view drive = desktopPath.empty() ? windowsFolder : desktopPath;
   if (drive.empty()) return {};
   return std::wstring(1, drive.front()) + package_contract::kDefaultFolderTail;
+}
+
+std::wstring BrowsedInstallFolder(std::wstring_view chosenPath) {
+  if (chosenPath.empty()) return {};
+  return std::wstring(chosenPath) + package_contract::kBrowseFolderName;
+}
+
+std::wstring_view InstallDriveOf(std::wstring_view folderText) { return folderText.substr(0, 2); }
+
+bool HasEnoughSpace(std::optional<std::uint64_t> bytesAvailableToCaller) {
+  if (!bytesAvailableToCaller) return true;
+  return (*bytesAvailableToCaller >> 20) > 80;
+}
+
+LocationRefusal CheckInstallFolder(std::wstring_view folderText,
+                                   const std::function<unsigned()>& driveType,
+                                   const std::function<bool()>& enoughSpace) {
+  if (folderText.size() > kMaxInstallFolderChars) return LocationRefusal::PathTooLong;
+  if (driveType() != kFixedDrive) return LocationRefusal::NotLocalFixedDisk;
+  if (!enoughSpace()) return LocationRefusal::NotEnoughSpace;
+  return LocationRefusal::None;
+}
+
+const wchar_t* NoticeFor(LocationRefusal refusal) {
+  switch (refusal) {
+    case LocationRefusal::PathTooLong:
+      return L"安装路径过长，请重新选择安装路径";
+    case LocationRefusal::NotLocalFixedDisk:
+      return L"请选择本地磁盘路径进行安装";
+    case LocationRefusal::NotEnoughSpace:
+      return L"当前所选磁盘内存不足，请重新选择安装路径";
+    case LocationRefusal::None:
+      break;
+  }
+  return nullptr;
+}
+
+std::optional<std::array<wchar_t, package_contract::kPathValueChars>> PathValueData(
+    std::wstring_view folderText) {
+  std::array<wchar_t, package_contract::kPathValueChars> data{};
+  if (folderText.size() >= data.size()) return std::nullopt;
+  std::copy(folderText.begin(), folderText.end(), data.begin());
+  return data;
+}
+
+bool SaveInstallFolder(ProductKeyWriter& key, std::wstring_view folderText) {
+  if (!key.CreateKey() || !key.OpenKey()) return false;
+  const auto path = PathValueData(folderText);
+  const bool pathWritten = path && key.SetString(package_contract::kPathValue, *path);
+  static constexpr wchar_t kEmpty[] = L"";
+  key.SetString(package_contract::kOperationValue, kEmpty);
+  return pathWritten;
+}
+
+bool IsStopRequest(std::span<const std::byte> operationData) {
+  // The data is UTF-16LE; its string ends at the first NUL or where reading stops (an odd
+  // last byte is the low half of a character whose high half is 0, as in a zeroed buffer).
+  const std::size_t read = std::min(operationData.size(), kOperationBytesRead);
+  std::u16string text;
+  for (std::size_t i = 0; i < read; i += 2) {
+    const auto low = std::to_integer<unsigned>(operationData[i]);
+    const auto high = i + 1 < read ? std::to_integer<unsigned>(operationData[i + 1]) : 0u;
+    const auto c = static_cast<char16_t>(low | high << 8);
+    if (c == u'\0') break;
+    text.push_back(c);
+  }
+  const std::wstring_view stop = package_contract::kStopWord;
+  return std::equal(text.begin(), text.end(), stop.begin(), stop.end(),
+                    [](char16_t a, wchar_t b) { return a == static_cast<char16_t>(b); });
 }

@@ -20,9 +20,10 @@
 #
 # One prefix per build tree and logical DPI: BUILD_DIR/wine/dpiN, N from INKVANE_DPI
 # (default 96). The DPI is fixed when the prefix is made, so no run ever has to restart a
-# wineserver to change it. Without a display, an Xvfb server is started (and stopped again
-# by whoever started it). WINE_RUN_VERBOSE=1 prints what happens. Every failure of the
-# harness prints the output of the command that failed and a line naming the likely cause.
+# wineserver to change it; so are the prefix's extra drives (see test_drives below). Without
+# a display, an Xvfb server is started (and stopped again by whoever started it).
+# WINE_RUN_VERBOSE=1 prints what happens. Every failure of the harness prints the output of
+# the command that failed and a line naming the likely cause.
 set -euo pipefail
 shopt -s inherit_errexit
 
@@ -114,23 +115,45 @@ build_dir_of() {
   fail "$1 is not inside a build tree"
 }
 
+# Drives of every type Wine can make, beside C: (a fixed disk): LETTER:TYPE, each letter
+# linked to the folder PREFIX/drives/LETTER and typed in HKLM\Software\Wine\Drives. Wine
+# reads the types when a wineserver starts, so they are set when the prefix is made, before
+# any suite starts its wineserver. T: is a fixed disk whose folder a test may mount a small
+# file system on, to know its free space. Q: stays unmapped.
+test_drives="d:floppy e:cdrom f:network g:hd t:hd"
+# What a ready prefix holds; a prefix made for an older layout is made again.
+prefix_layout="drives: $test_drives; Tahoma links to WenQuanYi"
+
 # Every program of a tree has the tree's architecture; the installer is always there.
 use_tree_arch() { use_arch "$(pe_arch "$1/InkvaneSetup.exe")"; }
 
 make_prefix() {  # BUILD_DIR DPI
   local prefix="$1/wine/dpi$2"
-  [ -f "$prefix/.ready" ] && { echo "$prefix"; return; }
+  [ "$(cat "$prefix/.ready" 2>/dev/null)" = "$prefix_layout" ] && { echo "$prefix"; return; }
   local err
   err=$({ mkdir -p "$1/wine" && : >>"$1/wine/.lock"; } 2>&1) ||
     fail "prefix creation failed: the folder $1/wine cannot be written ($err)"
   (
     flock 9
-    if [ ! -f "$prefix/.ready" ]; then
+    if [ "$(cat "$prefix/.ready" 2>/dev/null)" != "$prefix_layout" ]; then
       say "creating $prefix ($WINEARCH)"
       local log="$1/wine/create-dpi$2.log"
-      rm -rf "$prefix" 2>"$log" || fail "prefix creation failed: $prefix cannot be removed" "$log"
       export WINEPREFIX="$prefix"
+      # A prefix of an older layout may still have its wineserver.
+      [ -d "$prefix" ] && { wineserver -k 2>/dev/null || true; }
+      rm -rf "$prefix" 2>"$log" || fail "prefix creation failed: $prefix cannot be removed" "$log"
       wine_step "prefix creation failed: wineboot -i in $prefix" "$log" "$loader" wineboot -i
+      local drive letter drive_types=""
+      for drive in $test_drives; do
+        letter=${drive%%:*}
+        mkdir -p "$prefix/drives/$letter"
+        ln -sfn "../drives/$letter" "$prefix/dosdevices/$letter:"
+        drive_types+="\"$letter:\"=\"${drive#*:}\""$'\n'
+      done
+      # The system's own dialogs (the shell's folder browser) draw Chinese text with
+      # Tahoma's fallback font, as they would on a Chinese Windows. REG_MULTI_SZ, in bytes.
+      local fontlink
+      fontlink=$(printf 'wqy-microhei.ttc,WenQuanYi Micro Hei\0\0' | od -An -tx1 -v | tr -s ' \n' ',' | sed 's/^,//;s/,$//')
       local logpixels reg recorder
       logpixels=$(printf '%08x' "$2")
       recorder="$here/browser-recorder.sh"
@@ -154,6 +177,12 @@ REGEDIT4
 [HKEY_CURRENT_USER\\Software\\Wine\\DllOverrides]
 "mscoree"=""
 "mshtml"=""
+
+[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink]
+"Tahoma"=hex(7):$fontlink
+
+[HKEY_LOCAL_MACHINE\\Software\\Wine\\Drives]
+$drive_types
 REG
       local winreg
       wine_step "prefix creation failed: winepath in $prefix" "$log" "$loader" winepath -w "$reg"
@@ -170,7 +199,7 @@ REG
       wine_step "prefix creation failed: trusting the test CA in $prefix" "$log" \
         "$loader" "$1/tests/inkvane_trust_root.exe" "$winca"
       wine_step "prefix creation failed: waiting for its wineserver to end" "$log" wineserver -w
-      touch "$prefix/.ready"
+      echo "$prefix_layout" > "$prefix/.ready"
     fi
   ) 9>"$1/wine/.lock"
   echo "$prefix"

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "installer/install_location_rules.h"
-
 namespace {
 const InstallerLayout at96({96, 96});
 const InstallerLayout at120({120, 120});
@@ -96,12 +94,4 @@ TEST(InstallerLayout, FontHeightsScaleHorizontally) {
   EXPECT_EQ(at144.FinishedFont(), 60);
   EXPECT_EQ(at96.LinkRowFont(), 17);
   EXPECT_EQ(at120.LinkRowFont(), 21);
-}
-
-TEST(DefaultInstallFolder, TakesTheDesktopsDriveOrElseTheWindowsFolders) {
-  EXPECT_EQ(DefaultInstallFolder(L"D:\\Users\\ann\\Desktop", L"C:\\Windows"),
-            L"D:\\Program Files (x86)\\varnix\\QuilloMark");
-  EXPECT_EQ(DefaultInstallFolder(L"", L"E:\\Windows"),
-            L"E:\\Program Files (x86)\\varnix\\QuilloMark");
-  EXPECT_EQ(DefaultInstallFolder(L"", L""), L"") << "no drive to name";
 }

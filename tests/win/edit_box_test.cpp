@@ -107,17 +107,20 @@ TEST_F(EditBoxTest, DrawsAGreyOutlineAroundAFaceThatMatchesTheField) {
   EXPECT_EQ(field->At(client.right - 2, client.bottom / 2), kWhite) << "behind and after the text";
 }
 
-TEST_F(EditBoxTest, EveryDrawPutsTheStoredTextBackIntoTheField) {
+TEST_F(EditBoxTest, WhatTheUserTypesSurvivesRedrawsUntilSetTextReplacesIt) {
   frame.SetText(L"C:\\Program Files\\Inkvane");
   Paint();
   EXPECT_EQ(frame.m_edit.GetWindowText(), CString(L"C:\\Program Files\\Inkvane"));
 
-  // What the user types is what the owner reads, until the frame is drawn again.
   frame.m_edit.SendMessage(EM_SETSEL, 0, -1);
-  for (wchar_t c : {L'D', L':', L'\\', L'x'}) frame.m_edit.SendMessage(WM_CHAR, c, 1);
-  EXPECT_EQ(frame.m_edit.GetWindowText(), CString(L"D:\\x"));
+  for (wchar_t c : {L'D', L':', L'\\', L'x', L'y'}) frame.m_edit.SendMessage(WM_CHAR, c, 1);
+  frame.m_edit.SendMessage(EM_SETSEL, 3, 3);  // the caret in the middle, as the user left it
   Paint();
-  EXPECT_EQ(frame.m_edit.GetWindowText(), CString(L"C:\\Program Files\\Inkvane"));
+  EXPECT_EQ(frame.m_edit.GetWindowText(), CString(L"D:\\xy"));
+  DWORD start = 0, end = 0;
+  frame.m_edit.SendMessage(EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  EXPECT_EQ(start, 3u) << "a draw does not move the caret";
+  EXPECT_EQ(end, 3u);
 
   frame.SetText(L"E:\\Tools");  // repaints the frame itself
   PumpFor(30);

@@ -1,0 +1,155 @@
+#include "installer/install_location_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::wstring Repeat(wchar_t c, std::size_t n) { return std::wstring(n, c); }
+
+// Registry data as the platform stores a string: UTF-16LE, `fill` NUL bytes after it.
+std::vector<std::byte> Utf16Data(std::u16string_view text, std::size_t fill = 2) {
+  std::vector<std::byte> data;
+  for (char16_t c : text) {
+    data.push_back(static_cast<std::byte>(c & 0xFF));
+    data.push_back(static_cast<std::byte>(c >> 8));
+  }
+  data.insert(data.end(), fill, std::byte{0});
+  return data;
+}
+
+// Records what saving the install folder asks of the key; each step can be made to fail.
+struct RecordingKey : ProductKeyWriter {
+  bool create = true, open = true, setPath = true;
+  std::vector<std::wstring> steps;
+  std::vector<wchar_t> pathData;
+
+  bool CreateKey() override {
+    steps.push_back(L"create");
+    return create;
+  }
+  bool OpenKey() override {
+    steps.push_back(L"open");
+    return open;
+  }
+  bool SetString(const wchar_t* name, std::span<const wchar_t> data) override {
+    steps.push_back(std::wstring(name) + L"=" + std::wstring(data.begin(), data.end()));
+    if (std::wstring_view(name) != package_contract::kPathValue) return true;
+    pathData.assign(data.begin(), data.end());
+    return setPath;
+  }
+};
+
+const std::wstring kClearOperation = std::wstring(package_contract::kOperationValue) + L"=" + L'\0';
+
+}  // namespace
+
+TEST(InstallLocationRules, DefaultFolderTakesTheDesktopsDriveOrElseTheWindowsFolders) {
+  EXPECT_EQ(DefaultInstallFolder(L"D:\\Users\\ann\\Desktop", L"C:\\Windows"),
+            L"D:\\Program Files (x86)\\varnix\\QuilloMark");
+  EXPECT_EQ(DefaultInstallFolder(L"", L"E:\\Windows"),
+            L"E:\\Program Files (x86)\\varnix\\QuilloMark");
+  EXPECT_EQ(DefaultInstallFolder(L"", L""), L"") << "no drive to name";
+}
+
+TEST(InstallLocationRules, BrowsedFolderAppendsTheNameAsItStands) {
+  EXPECT_EQ(BrowsedInstallFolder(L"E:\\Tools"), L"E:\\Tools\\Quillomark");
+  EXPECT_EQ(BrowsedInstallFolder(L"E:\\"), L"E:\\\\Quillomark") << "a root's separator stays";
+  EXPECT_EQ(BrowsedInstallFolder(L"E:\\Quillomark"), L"E:\\Quillomark\\Quillomark");
+  EXPECT_EQ(BrowsedInstallFolder(L""), L"") << "cancelled: the field keeps its text";
+}
+
+TEST(InstallLocationRules, ChecksAskTheDriveOfTheFirstTwoCharacters) {
+  EXPECT_EQ(InstallDriveOf(L"D:\\Apps\\Inkvane"), L"D:");
+  EXPECT_EQ(InstallDriveOf(L"C:"), L"C:");
+  EXPECT_EQ(InstallDriveOf(L"C"), L"C");
+  EXPECT_EQ(InstallDriveOf(L""), L"");
+  EXPECT_EQ(InstallDriveOf(L"\\\\server\\share"), L"\\\\");
+}
+
+TEST(InstallLocationRules, SpaceMustExceedEightyWholeMebibytes) {
+  constexpr std::uint64_t MiB = 1 << 20;
+  EXPECT_TRUE(HasEnoughSpace(81 * MiB));
+  EXPECT_FALSE(HasEnoughSpace(81 * MiB - 1));
+  EXPECT_FALSE(HasEnoughSpace(0));
+  EXPECT_TRUE(HasEnoughSpace(std::uint64_t{1} << 50));
+  EXPECT_TRUE(HasEnoughSpace(std::nullopt)) << "free space unknown: the install goes on";
+}
+
+TEST(InstallLocationRules, InstallCommandRefusesOnceInOrderLengthDriveSpace) {
+  int driveAsked = 0, spaceAsked = 0;
+  unsigned type = kFixedDrive;
+  bool enough = true;
+  const auto check = [&](std::wstring_view text) {
+    return CheckInstallFolder(
+        text, [&] { ++driveAsked; return type; }, [&] { ++spaceAsked; return enough; });
+  };
+  const std::wstring longest = L"C:\\" + Repeat(L'a', kMaxInstallFolderChars - 3);
+
+  // The launcher's path inside the longest accepted folder just fits a path buffer.
+  EXPECT_EQ(longest.size() + 1 + std::wstring_view(package_contract::kLauncherName).size(),
+            kPathChars - 1);
+  EXPECT_EQ(check(longest), LocationRefusal::None);
+  EXPECT_EQ(check(L"C:"), LocationRefusal::None);
+
+  type = 4;  // too long is said first, whatever the drive
+  driveAsked = spaceAsked = 0;
+  EXPECT_EQ(check(longest + L"b"), LocationRefusal::PathTooLong);
+  EXPECT_EQ(driveAsked + spaceAsked, 0);
+
+  for (unsigned other : {0u, 1u, 2u, 4u, 5u, 6u}) {
+    type = other;
+    spaceAsked = 0;
+    EXPECT_EQ(check(L"X:\\Inkvane"), LocationRefusal::NotLocalFixedDisk) << other;
+    EXPECT_EQ(spaceAsked, 0) << "space is asked of fixed disks only";
+  }
+
+  type = kFixedDrive;
+  enough = false;
+  EXPECT_EQ(check(L"C:\\Inkvane"), LocationRefusal::NotEnoughSpace);
+  EXPECT_EQ(NoticeFor(LocationRefusal::None), nullptr);
+}
+
+TEST(InstallLocationRules, SavingWritesAFilledPathThenClearsOperationWhateverPathGave) {
+  RecordingKey key;
+  EXPECT_TRUE(SaveInstallFolder(key, L"C:"));
+  ASSERT_EQ(key.steps.size(), 4u);
+  EXPECT_EQ(key.steps[3], kClearOperation);
+  ASSERT_EQ(key.pathData.size(), 260u) << "always the whole buffer";
+  EXPECT_EQ(std::wstring(key.pathData.data()), L"C:");
+  EXPECT_EQ(std::count(key.pathData.begin(), key.pathData.end(), L'\0'), 258);
+
+  RecordingKey refused;
+  refused.setPath = false;
+  EXPECT_FALSE(SaveInstallFolder(refused, L"D:\\x")) << "the caller keeps its folder";
+  EXPECT_EQ(refused.steps.back(), kClearOperation);
+
+  RecordingKey tooLong;
+  EXPECT_FALSE(SaveInstallFolder(tooLong, Repeat(L'x', 260))) << "never written cut short";
+  EXPECT_TRUE(tooLong.pathData.empty());
+  EXPECT_EQ(tooLong.steps.back(), kClearOperation);
+
+  for (bool createFails : {true, false}) {
+    RecordingKey closed;
+    (createFails ? closed.create : closed.open) = false;
+    EXPECT_FALSE(SaveInstallFolder(closed, L"C:\\x"));
+    EXPECT_EQ(closed.steps.size(), createFails ? 1u : 2u) << "nothing is written";
+  }
+}
+
+TEST(InstallLocationRules, OnlyTheExactStopWordIsAStopRequest) {
+  EXPECT_TRUE(IsStopRequest(Utf16Data(u"UnInstall")));
+  EXPECT_TRUE(IsStopRequest(Utf16Data(u"UnInstall", 0))) << "stored without its terminator";
+  EXPECT_TRUE(IsStopRequest(Utf16Data(u"UnInstall", 502))) << "NUL-filled like Path";
+  for (std::u16string_view other : {u"uninstall", u"UNINSTALL", u" UnInstall", u"UnInstall ",
+                                    u"UnInstallX", u"UnInstal", u""})
+    EXPECT_FALSE(IsStopRequest(Utf16Data(other))) << std::string(other.begin(), other.end());
+  EXPECT_FALSE(IsStopRequest({})) << "no key or no value";
+
+  // An odd stray byte after the word is a character of its own.
+  auto stray = Utf16Data(u"UnInstall", 0);
+  stray.push_back(std::byte{'x'});
+  EXPECT_FALSE(IsStopRequest(stray));
+}
