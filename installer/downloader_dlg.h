@@ -19,6 +19,7 @@
 #include "controls/progress_bar.h"
 #include "controls/text_button.h"
 #include "framework/afxwin.h"
+#include "installer/download_rules.h"
 #include "installer/unique_handle.h"
 
 class CDownloaderDlg : public CDialog {
@@ -123,6 +124,22 @@ private:
   CString ReadInstallFolder() const;
   // The install itself, once the folder has passed every check.
   void StartInstall();
+
+  // ---- Package download (installer/download.cpp) ----
+public:
+  // Fills m_szDownloadDir ("D:\varnix", D the desktop's drive) and m_strPackagePath, and
+  // downloads the package from the vendor's origin into that file. TRUE only when the whole
+  // body came over verified TLS from the vendor's host with status 200. Blocks; on the
+  // download thread, where its progress notifications move m_progress.
+  BOOL DownloadPackage();
+  // How the last download ended, with the platform's error code. Written by DownloadPackage;
+  // read on its thread after it returned.
+  DownloadOutcome m_downloadOutcome;
+
+protected:
+  // The current user's desktop folder into `path` (MAX_PATH characters); FALSE when it
+  // cannot be learnt. Virtual so that a test can play a desktop without a drive.
+  virtual BOOL QueryDesktopFolder(wchar_t* path);
 
   // ---- Running the package and following it (install_flow.cpp, install_monitor.cpp) ----
 public:

@@ -6,6 +6,7 @@
 // screen switches to the UI thread, which runs them in their fixed order (screens.cpp).
 #include "installer/install_flow.h"
 
+#include <windows.h>
 #include <process.h>
 #include <shellapi.h>
 

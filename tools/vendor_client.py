@@ -13,6 +13,11 @@
     VendorServer.for_build(BUILD_DIR)     # a Wine tree's server: port INKVANE_VENDOR_TEST_PORT,
                                           # the PKI its prefixes trust, state in BUILD_DIR/vendor
 
+From a shell (a ctest fixture), the tree's server outlives the command that starts it:
+
+    vendor_client.py start BUILD_DIR      # stops one left over by an earlier run first
+    vendor_client.py stop BUILD_DIR       # by the process id in BUILD_DIR/vendor/pid
+
 The PKI is made (tools/make-test-pki.sh) if it is missing. Keyword arguments of set() are
 the keys of control.json described in vendor_server.py; each call replaces the whole
 behaviour. vendor.origin is "https://localhost:PORT", vendor.package_url the package's URL,
@@ -143,9 +148,47 @@ class VendorServer:
                                    f"{timeout} s; last entries: {self.log()[-3:]}")
             time.sleep(interval)
 
+    def stop_recorded(self, timeout=10):
+        """Stops the server whose process id its state folder records, if it is one of ours
+        (a vendor_server.py serving this state folder): a server this object did not start,
+        such as one a ctest fixture left running."""
+        try:
+            pid = int((self.state / "pid").read_text())
+            command = Path(f"/proc/{pid}/cmdline").read_bytes().split(b"\0")
+        except (OSError, ValueError):
+            return False
+        if not any(arg.endswith(b"vendor_server.py") for arg in command) or \
+                str(self.state).encode() not in command:
+            return False
+        os.kill(pid, signal.SIGTERM)
+        deadline = time.monotonic() + timeout
+        while Path(f"/proc/{pid}").exists():
+            if time.monotonic() > deadline:
+                os.kill(pid, signal.SIGKILL)
+                break
+            time.sleep(0.05)
+        return True
+
     def package_digest(self):
         package = self.behaviour.get("package") or (
             {"file": str(self.package)} if self.package else vendor_server.DEFAULT_PACKAGE)
         if "file" in package:
             return file_digest(package["file"])
         return generated_digest(package["size"], package["seed"])
+
+
+def main(argv):
+    if len(argv) != 2 or argv[0] not in ("start", "stop"):
+        print("usage: vendor_client.py start|stop BUILD_DIR", file=sys.stderr)
+        return 2
+    vendor = VendorServer.for_build(argv[1])
+    if vendor.stop_recorded():
+        print(f"vendor_client: stopped the server of {vendor.state}")
+    if argv[0] == "start":
+        vendor.start()
+        print(f"vendor_client: {vendor.origin} (pid {vendor.process.pid}), state in {vendor.state}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))

@@ -282,6 +282,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.send_response(302)
             self.send_header("Location", f"{scheme}://localhost:{port}{MOVED_TARGET}")
             self.send_header("Content-Length", "0")
+            # Every package request takes a new connection, so that a certificate switched
+            # for the next request is the one its client sees.
+            self.send_header("Connection", "close")
+            self.close_connection = True
             self.end_headers()
             entry["complete"] = True
             return

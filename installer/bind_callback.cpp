@@ -1,0 +1,138 @@
+#include "installer/bind_callback.h"
+
+#include <wininet.h>
+
+#include <array>
+
+#include "installer/download.h"
+#include "installer/download_progress.h"
+#include "installer/downloader_dlg.h"
+
+namespace {
+
+// Certificate faults that a request can be told to overlook. Nothing here asks for that;
+// a response that carries one of them is refused all the same.
+constexpr DWORD kOverlookedCertificateFaults = SECURITY_FLAG_IGNORE_UNKNOWN_CA |
+                                               SECURITY_FLAG_IGNORE_WRONG_USAGE |
+                                               SECURITY_FLAG_IGNORE_CERT_CN_INVALID |
+                                               SECURITY_FLAG_IGNORE_CERT_DATE_INVALID;
+
+// Notifications that arrive once the response's headers are in.
+bool FollowsResponse(ULONG status) {
+  switch (status) {
+    case BINDSTATUS_MIMETYPEAVAILABLE:
+    case BINDSTATUS_BEGINDOWNLOADDATA:
+    case BINDSTATUS_DOWNLOADINGDATA:
+    case BINDSTATUS_ENDDOWNLOADDATA:
+    case BINDSTATUS_CACHEFILENAMEAVAILABLE:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The URL the request ended at, after every redirect it followed. The option comes back as
+// UTF-16 or as ANSI text, depending on the system; a URL begins with an ASCII letter, so
+// its second byte tells which.
+std::wstring FinalUrl(IWinInetHttpInfo& info) {
+  std::array<wchar_t, 2048> buffer{};
+  DWORD size = sizeof(buffer) - sizeof(wchar_t);
+  if (FAILED(info.QueryOption(INTERNET_OPTION_URL, buffer.data(), &size))) return {};
+  const auto* bytes = reinterpret_cast<const unsigned char*>(buffer.data());
+  if (bytes[0] && !bytes[1]) return buffer.data();
+  return {bytes, bytes + ::lstrlenA(reinterpret_cast<const char*>(bytes))};
+}
+
+}  // namespace
+
+CBindCallback::CBindCallback(std::wstring_view origin) : m_strOrigin(origin) {}
+
+CBindCallback::~CBindCallback() = default;
+
+HRESULT CBindCallback::QueryInterface(REFIID, void** ppv) {
+  if (ppv) *ppv = nullptr;
+  return E_NOTIMPL;
+}
+
+ULONG CBindCallback::AddRef() { return 0; }
+
+ULONG CBindCallback::Release() { return 0; }
+
+HRESULT CBindCallback::OnStartBinding(DWORD, IBinding* pib) {
+  m_pBinding = pib;
+  return E_NOTIMPL;
+}
+
+HRESULT CBindCallback::GetPriority(LONG*) { return E_NOTIMPL; }
+
+HRESULT CBindCallback::OnLowResource(DWORD) { return E_NOTIMPL; }
+
+HRESULT CBindCallback::OnProgress(ULONG ulProgress, ULONG ulProgressMax, ULONG ulStatusCode,
+                                  LPCWSTR szStatusText) {
+  if (m_check.refusal != DownloadResult::kSucceeded) return E_ABORT;
+  // Windows reports each redirect here; Wine follows them silently, which the response
+  // check below catches.
+  if (ulStatusCode == BINDSTATUS_REDIRECTING &&
+      !IsVendorUrl(m_strOrigin, szStatusText ? szStatusText : L""))
+    return Refuse(DownloadResult::kNotFromVendor);
+  if (!m_check.checked && FollowsResponse(ulStatusCode)) {
+    const DownloadResult verdict = InspectResponse();
+    if (verdict != DownloadResult::kSucceeded) return Refuse(verdict);
+  }
+
+  if (CDownloaderDlg* const dlg = g_pDownloaderDlg) {
+    CProgressCtrlEx& bar = dlg->m_progress;
+    if (const auto pos = AdvanceDownloadBar(bar.m_nPos.load(), ulProgress, ulProgressMax)) {
+      bar.m_nPos.store(*pos);
+      if (bar.m_hWnd) ::InvalidateRect(bar.m_hWnd, nullptr, TRUE);
+    }
+  }
+
+  if (g_bAbortDownload.load()) {
+    m_check.abortRequested = true;
+    return E_ABORT;
+  }
+  return S_OK;
+}
+
+HRESULT CBindCallback::OnStopBinding(HRESULT, LPCWSTR) {
+  m_pBinding.Reset();
+  return E_NOTIMPL;
+}
+
+HRESULT CBindCallback::GetBindInfo(DWORD*, BINDINFO*) { return E_NOTIMPL; }
+
+HRESULT CBindCallback::OnDataAvailable(DWORD, DWORD, FORMATETC*, STGMEDIUM*) { return E_NOTIMPL; }
+
+HRESULT CBindCallback::OnObjectAvailable(REFIID, IUnknown*) { return E_NOTIMPL; }
+
+DownloadResult CBindCallback::InspectResponse() {
+  m_check.checked = true;
+  Microsoft::WRL::ComPtr<IWinInetHttpInfo> info;
+  if (!m_pBinding || FAILED(m_pBinding->QueryInterface(IID_IWinInetHttpInfo, &info)) || !info)
+    return DownloadResult::kNotFromVendor;
+
+  const std::wstring url = FinalUrl(*info.Get());
+  DWORD flags = 0;
+  DWORD size = sizeof(flags);
+  const bool verified = SUCCEEDED(info->QueryOption(INTERNET_OPTION_SECURITY_FLAGS, &flags, &size)) &&
+                        (flags & SECURITY_FLAG_SECURE) && !(flags & kOverlookedCertificateFaults);
+
+  DWORD status = 0;
+  size = sizeof(status);
+  if (SUCCEEDED(info->QueryInfo(HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
+                                nullptr, nullptr)))
+    m_check.httpStatus = status;
+  DWORD length = 0;
+  size = sizeof(length);
+  if (SUCCEEDED(info->QueryInfo(HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length,
+                                &size, nullptr, nullptr)))
+    m_check.announcedLength = length;
+
+  return JudgeResponse(m_strOrigin, url, verified, m_check.httpStatus);
+}
+
+HRESULT CBindCallback::Refuse(DownloadResult why) {
+  m_check.refusal = why;
+  return E_ABORT;
+}

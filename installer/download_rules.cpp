@@ -1,0 +1,88 @@
+#include "installer/download_rules.h"
+
+#include <algorithm>
+#include <cwctype>
+
+#include "installer/package_contract.h"
+
+namespace {
+
+struct UrlParts {
+  std::wstring_view scheme;
+  std::wstring_view host;
+  bool userInfo = false;
+};
+
+// Splits scheme://authority... far enough to compare scheme and host.
+std::optional<UrlParts> Split(std::wstring_view url) {
+  const auto colon = url.find(L"://");
+  if (colon == std::wstring_view::npos || colon == 0) return std::nullopt;
+  UrlParts parts;
+  parts.scheme = url.substr(0, colon);
+  std::wstring_view authority = url.substr(colon + 3);
+  authority = authority.substr(0, authority.find_first_of(L"/?#"));
+  parts.userInfo = authority.find(L'@') != std::wstring_view::npos;
+  if (!authority.empty() && authority.front() == L'[') {
+    const auto close = authority.find(L']');
+    if (close == std::wstring_view::npos) return std::nullopt;
+    parts.host = authority.substr(0, close + 1);
+  } else {
+    parts.host = authority.substr(0, authority.find(L':'));
+  }
+  if (parts.host.empty()) return std::nullopt;
+  return parts;
+}
+
+bool SameIgnoringCase(std::wstring_view a, std::wstring_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](wchar_t x, wchar_t y) {
+    return std::towlower(x) == std::towlower(y);
+  });
+}
+
+}  // namespace
+
+std::wstring PackageUrl(std::wstring_view origin) {
+  return std::wstring(origin) + package_contract::kDownloadPathAndQuery;
+}
+
+bool IsVendorUrl(std::wstring_view origin, std::wstring_view url) {
+  const auto vendor = Split(origin);
+  const auto candidate = Split(url);
+  return vendor && candidate && !candidate->userInfo &&
+         SameIgnoringCase(candidate->scheme, L"https") &&
+         SameIgnoringCase(candidate->host, vendor->host);
+}
+
+DownloadResult JudgeResponse(std::wstring_view origin, std::wstring_view finalUrl,
+                             bool tlsVerified, unsigned httpStatus) {
+  if (!tlsVerified || !IsVendorUrl(origin, finalUrl)) return DownloadResult::kNotFromVendor;
+  if (httpStatus != 200) return DownloadResult::kHttpStatus;
+  return DownloadResult::kSucceeded;
+}
+
+std::wstring DownloadFolderFor(std::wstring_view desktopPath) {
+  std::wstring folder;
+  if (desktopPath.size() >= 2 && desktopPath[1] == L':' &&
+      ((desktopPath[0] >= L'A' && desktopPath[0] <= L'Z') ||
+       (desktopPath[0] >= L'a' && desktopPath[0] <= L'z')))
+    folder += desktopPath[0];
+  return folder + L":\\" + package_contract::kDownloadFolderName;
+}
+
+DownloadOutcome JudgeDownload(std::uint32_t hresult, const ResponseCheck& check,
+                              std::optional<std::uint64_t> fileSize) {
+  DownloadOutcome outcome;
+  outcome.platformError = hresult;
+  outcome.httpStatus = check.httpStatus;
+  if (check.refusal != DownloadResult::kSucceeded)
+    outcome.result = check.refusal;
+  else if (hresult != 0)
+    outcome.result = check.abortRequested ? DownloadResult::kAborted : DownloadResult::kFailed;
+  else if (!check.checked)
+    outcome.result = DownloadResult::kNotFromVendor;  // nothing vouched for what arrived
+  else if (!fileSize || (check.announcedLength && *fileSize < *check.announcedLength))
+    outcome.result = DownloadResult::kIncomplete;
+  else
+    outcome.result = DownloadResult::kSucceeded;
+  return outcome;
+}

@@ -1,0 +1,44 @@
+#include "installer/download_progress.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+
+TEST(DownloadBarValue, AnnouncedSizeFillsNinetyStepsWithoutReachingNinety) {
+  EXPECT_EQ(DownloadBarValue(0, 0), 0) << "a notification without counts";
+  EXPECT_EQ(DownloadBarValue(0, 1000), 0);
+  EXPECT_EQ(DownloadBarValue(500, 1000), 44);
+  EXPECT_EQ(DownloadBarValue(1000, 1000), 89);
+  // 100 MB: done x 90 passes 32 bits half-way, and must not wrap.
+  constexpr std::uint32_t k100MB = 100'000'000;
+  EXPECT_EQ(DownloadBarValue(k100MB / 2, k100MB), 44);
+  EXPECT_EQ(DownloadBarValue(k100MB / 10 * 9, k100MB), 80);
+  EXPECT_EQ(DownloadBarValue(k100MB, k100MB), 89);
+  constexpr std::uint32_t kMax = std::numeric_limits<std::uint32_t>::max();
+  EXPECT_EQ(DownloadBarValue(kMax, kMax), 89) << "total + 1 must not wrap to 0";
+  // More bytes than announced stop at the limit.
+  EXPECT_EQ(DownloadBarValue(2000, 1000), 89);
+  EXPECT_EQ(DownloadBarValue(kMax, 1), 89);
+}
+
+TEST(DownloadBarValue, UnannouncedSizeCreepsTowardsTheLimit) {
+  EXPECT_EQ(DownloadBarValue(16u << 20, 0), 44);
+  EXPECT_EQ(DownloadBarValue(48u << 20, 0), 66);
+  std::int64_t previous = 0;
+  for (std::uint64_t done = 1u << 20; done <= std::numeric_limits<std::uint32_t>::max(); done *= 2) {
+    const std::int64_t value = DownloadBarValue(static_cast<std::uint32_t>(done), 0);
+    EXPECT_GT(value, previous) << done << " bytes";
+    EXPECT_LT(value, 89) << done << " bytes";
+    previous = value;
+  }
+}
+
+TEST(AdvanceDownloadBar, MovesOnlyForwards) {
+  EXPECT_EQ(AdvanceDownloadBar(0, 500, 1000), 44);
+  EXPECT_EQ(AdvanceDownloadBar(44, 500, 1000), std::nullopt) << "a repeated count";
+  EXPECT_EQ(AdvanceDownloadBar(44, 400, 1000), std::nullopt) << "a smaller count";
+  EXPECT_EQ(AdvanceDownloadBar(44, 0, 0), std::nullopt) << "a notification without counts";
+  EXPECT_EQ(AdvanceDownloadBar(44, 1000, 1000), 89);
+  EXPECT_EQ(AdvanceDownloadBar(89, 5000, 1000), std::nullopt);
+}
