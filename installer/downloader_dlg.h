@@ -164,6 +164,11 @@ public:
   BOOL StartWorker(WorkerProc proc);
   // True while a worker started by StartWorker may still use this window object.
   bool WorkersRunning() const { return m_nRunningWorkers.load() > 0; }
+  // The window's and the bar's handles for calls from a worker thread: set when the window is
+  // made and never cleared, so that no worker reads a member that the UI thread changes while
+  // it takes the window down. A call on a handle whose window has gone does nothing.
+  HWND WindowForWorkers() const { return m_hWndForWorkers; }
+  HWND ProgressBarForWorkers() const { return m_hWndBarForWorkers; }
   // Made first thing by each worker procedure: its end is the worker's last use of the window.
   class WorkerRun {
   public:
@@ -188,9 +193,6 @@ private:
   // when the shell reports it started.
   BOOL StartPackage();
 
-  // The window's and the bar's handles as the workers use them: copied when the window is
-  // made and never cleared, so that no worker reads a member that the UI thread changes while
-  // it takes the window down. A call on a handle whose window has gone does nothing.
   HWND m_hWndForWorkers = nullptr;
   HWND m_hWndBarForWorkers = nullptr;
   std::atomic<int> m_nRunningWorkers{0};
