@@ -2,6 +2,7 @@
 #include "installer/install_monitor.h"
 
 #include <memory>
+#include <type_traits>
 
 #include "installer/downloader_dlg.h"
 #include "installer/install_location.h"
@@ -51,6 +52,7 @@ public:
       return;
     }
     const DWORD woke = ::WaitForMultipleObjects(count, handles, FALSE, kFollowSafetyWaitMs);
+    if (woke == WAIT_FAILED) ::Sleep(kFollowSafetyWaitMs);  // never a loop without a pause
     if (woke >= WAIT_OBJECT_0 + count) return;
     // Asked again before the next look, so that a change after that look wakes the next wait.
     const HANDLE signalled = handles[woke - WAIT_OBJECT_0];

@@ -43,7 +43,7 @@ void FollowPackage(const std::function<int()>& readProgress,
 
 // The longest that following sleeps between two looks when no change is reported: a safety
 // net for changes that the platform's change notifications do not report.
-inline constexpr unsigned kFollowSafetyWaitMs = 250;
+inline constexpr unsigned kFollowSafetyWaitMs = 500;
 
 // Attempts to start the thread that follows the package, one right after the other; when
 // all fail, the Finished screen follows this many milliseconds later without following.

@@ -160,10 +160,15 @@ class Session:
         """The screen as it is now; kept as NAME.png among the artifacts when NAME is given."""
         ppm = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], env=self.env,
                              capture_output=True, timeout=60, check=True).stdout
+        screen = Screen(ppm)
         if name:
-            subprocess.run(["convert", "ppm:-", str(self.artifacts / f"{name}.png")], input=ppm,
-                           check=True)
-        return Screen(ppm)
+            self.keep(screen, name)
+        return screen
+
+    def keep(self, screen, name):
+        """Keeps a screenshot taken earlier as NAME.png among the artifacts."""
+        subprocess.run(["convert", "ppm:-", str(self.artifacts / f"{name}.png")], input=screen.ppm,
+                       check=True)
 
     def close_all(self, timeout=30):
         self.inspect("--close")
@@ -260,6 +265,7 @@ class Screen:
     """A screenshot in PPM (P6) form, read pixel by pixel."""
 
     def __init__(self, ppm):
+        self.ppm = ppm
         fields, pos = [], 0
         while len(fields) < 4:
             while ppm[pos:pos + 1].isspace():

@@ -82,12 +82,6 @@ void WriteAck(const std::string& text) {
 // The test has seen `steps` steps: the stand-in goes on to the next.
 void Acknowledge(int steps) { WriteAck(std::to_string(steps)); }
 
-void WriteProgressFile(const wchar_t* value) {
-  ::CreateDirectoryW((kDownloadFolder + L"\\" + pc::kProgressFolderName).c_str(), nullptr);
-  ::WritePrivateProfileStringW(pc::kProgressSection, pc::kProgressKey, value,
-                               ProgressFilePath(kDownloadFolder).c_str());
-}
-
 bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 void SetOperation(const wchar_t* text) {
@@ -250,23 +244,6 @@ protected:
 };
 
 }  // namespace
-
-TEST_F(InstallFlowTest, TheBarFollowsThePackageAndItsDoneValueFinishes) {
-  WriteProgressFile(L"100");  // left by an earlier run: must not end the following
-  PlacePackage("normal");
-  RunStep();
-  const std::pair<const char*, std::int64_t> steps[] = {{"0", 90}, {"5", 90}, {"50", 95}, {"99", 99}};
-  for (int i = 0; i < 4; ++i) {
-    ASSERT_TRUE(StepShows(i + 1, steps[i].second));
-    EXPECT_EQ(Written().back(), steps[i].first);
-    EXPECT_TRUE(KeepsFollowing(i == 0 ? 600 : 100));
-    Acknowledge(i + 1);
-  }
-  EXPECT_TRUE(Finishes());
-  EXPECT_EQ(dlg.m_progress.m_nPos, 100);
-  EXPECT_FALSE(dlg.m_progress.IsWindowVisible());
-  EXPECT_TRUE(Exists(kPackage)) << "the package file stays";
-}
 
 TEST_F(InstallFlowTest, TheStopWordEndsTheFollowingWithTheBarHidden) {
   PlacePackage("uninstall-at-40");
