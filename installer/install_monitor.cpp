@@ -38,7 +38,8 @@ public:
   explicit ChangeWatch(const wchar_t* downloadFolder)
       : m_folder(WatchFolder(downloadFolder, kFolderChanges)),
         m_keyChanged(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
-    if (m_keyChanged && m_key.Open(HKEY_LOCAL_MACHINE, pc::kProductKey, KEY_NOTIFY) == ERROR_SUCCESS)
+    if (m_keyChanged &&
+        m_key.Open(HKEY_LOCAL_MACHINE, pc::kProductKey, KEY_NOTIFY) == ERROR_SUCCESS)
       m_keyWatched = m_key.NotifyOnValueChange(m_keyChanged.get()) == ERROR_SUCCESS;
   }
 

@@ -25,6 +25,7 @@ int wmain(int argc, wchar_t** argv) {
     ::MoveFileW(moved.c_str(), path.c_str());
     return 0;
   }
-  if (action == L"delete") return ::DeleteFileW(path.c_str()) ? 0 : static_cast<int>(::GetLastError());
+  if (action == L"delete")
+    return ::DeleteFileW(path.c_str()) ? 0 : static_cast<int>(::GetLastError());
   return 87;
 }

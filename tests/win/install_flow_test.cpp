@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <set>
 #include <string>
@@ -82,7 +83,9 @@ void WriteAck(const std::string& text) {
 // The test has seen `steps` steps: the stand-in goes on to the next.
 void Acknowledge(int steps) { WriteAck(std::to_string(steps)); }
 
-bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::wstring& path) {
+  return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 void SetOperation(const wchar_t* text) {
   HKEY key = nullptr;
@@ -104,7 +107,8 @@ bool ProductKeyExists() {
 // What inkvane_file_probe.exe, another program, gets when it tries `action` on `path`: the
 // platform's error code, 0 when it worked.
 DWORD ProbeFromAnotherProgram(const wchar_t* action, const std::wstring& path) {
-  std::wstring command = L"\"" + FromHost("INKVANE_FILE_PROBE") + L"\" " + action + L" \"" + path + L"\"";
+  std::wstring command =
+      L"\"" + FromHost("INKVANE_FILE_PROBE") + L"\" " + action + L" \"" + path + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
@@ -170,7 +174,8 @@ protected:
     // As the install command leaves things for the run step: the folder in the product key,
     // the Installing screen, the download folder and the package's path.
     dlg.m_editInstallDir.SetText(kInstallFolder.c_str());
-    ASSERT_TRUE(PumpUntil([&] { return dlg.m_editInstallDir.m_edit.GetWindowText() == CString(kInstallFolder.c_str()); }));
+    const CString folder(kInstallFolder.c_str());
+    ASSERT_TRUE(PumpUntil([&] { return dlg.m_editInstallDir.m_edit.GetWindowText() == folder; }));
     dlg.SaveInstallDirToRegistry();
     dlg.ShowInstallingScreen();
     ::lstrcpynW(dlg.m_szDownloadDir, kDownloadFolder.c_str(), MAX_PATH);
@@ -200,7 +205,8 @@ protected:
 
   Ids VisibleControls() const {
     Ids ids;
-    for (HWND child = ::GetWindow(dlg.m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+    for (HWND child = ::GetWindow(dlg.m_hWnd, GW_CHILD); child;
+         child = ::GetWindow(child, GW_HWNDNEXT))
       if (::IsWindowVisible(child)) ids.insert(::GetDlgCtrlID(child));
     return ids;
   }
@@ -216,11 +222,23 @@ protected:
   // Pumps until the stand-in has written `count` values, then until the bar stands at `bar`.
   ::testing::AssertionResult StepShows(std::size_t count, std::int64_t bar) {
     if (!PumpUntil([&] { return Written().size() >= count; }, 10'000))
-      return ::testing::AssertionFailure() << "the stand-in wrote " << Written().size() << " values";
+      return ::testing::AssertionFailure() << "the stand-in wrote " << Written().size()
+                                           << " values";
     if (!PumpUntil([&] { return dlg.m_progress.m_nPos.load() == bar; }, 5000))
       return ::testing::AssertionFailure() << "after " << Written().back() << " the bar is at "
                                            << dlg.m_progress.m_nPos.load() << ", not " << bar;
     return ::testing::AssertionSuccess();
+  }
+
+  // The bar at `bars[i]` after each of the stand-in's first steps in turn, then the Finished
+  // screen after its last.
+  ::testing::AssertionResult PlaysThenFinishes(std::initializer_list<std::int64_t> bars) {
+    int step = 0;
+    for (const std::int64_t bar : bars) {
+      if (const auto shown = StepShows(++step, bar); !shown) return shown;
+      Acknowledge(step);
+    }
+    return Finishes();
   }
 
   // The window keeps the Installing screen while the monitor keeps following.
@@ -246,25 +264,17 @@ protected:
 }  // namespace
 
 TEST_F(InstallFlowTest, TheStopWordEndsTheFollowingWithTheBarHidden) {
-  PlacePackage("uninstall-at-40");
+  PlacePackage("uninstall-at-40");  // 0, 5, 40, then the stop word
   RunStep();
-  for (int i = 1; i <= 3; ++i) {
-    ASSERT_TRUE(StepShows(i, i == 3 ? 94 : 90));
-    Acknowledge(i);
-  }
-  EXPECT_TRUE(Finishes());
+  EXPECT_TRUE(PlaysThenFinishes({90, 90, 94}));
   EXPECT_EQ(dlg.m_progress.m_nPos, 94);
   EXPECT_FALSE(dlg.m_progress.IsWindowVisible());
 }
 
 TEST_F(InstallFlowTest, AValueAbove100FinishesWithTheBarAt100) {
-  PlacePackage("over-100");
+  PlacePackage("over-100");  // 0, 5, 50, then 150
   RunStep();
-  for (int i = 1; i <= 3; ++i) {
-    ASSERT_TRUE(StepShows(i, i == 3 ? 95 : 90));
-    Acknowledge(i);
-  }
-  EXPECT_TRUE(Finishes());
+  EXPECT_TRUE(PlaysThenFinishes({90, 90, 95}));
   EXPECT_EQ(dlg.m_progress.m_nPos, 100) << "stored capped";
 }
 
@@ -272,7 +282,8 @@ TEST_F(InstallFlowTest, A100WrittenBeforeTheMonitorStartsStillFinishes) {
   PlacePackage("instant-100");
   // The monitor starts only once the package has written 100 and ended.
   dlg.beginThread = [&](WorkerProc proc) {
-    if (proc == &MonitorThreadProc && !WaitFor([] { return Reported("end"); }, 10'000)) return FALSE;
+    if (proc == &MonitorThreadProc && !WaitFor([] { return Reported("end"); }, 10'000))
+      return FALSE;
     return dlg.StartForReal(proc);
   };
   RunStep();
@@ -366,8 +377,10 @@ TEST_F(InstallFlowTest, ThePackageIsHeldFromTheRunStepUntilItsProcessHasStarted)
   dlg.beginThread = [&](WorkerProc proc) {
     if (proc != &DownloadThreadProc) return dlg.StartForReal(proc);
     if (!dlg.StartForReal(&RunStepAfterDownload)) return FALSE;
-    WaitFor([&] { return (write = ProbeFromAnotherProgram(L"write", kPackage)) == kSharingViolation; },
-            10'000);
+    WaitFor([&] {
+      write = ProbeFromAnotherProgram(L"write", kPackage);
+      return write == kSharingViolation;
+    }, 10'000);
     rename = ProbeFromAnotherProgram(L"rename", kPackage);
     remove = ProbeFromAnotherProgram(L"delete", kPackage);
     startedEarly = Reported("start");
@@ -381,7 +394,8 @@ TEST_F(InstallFlowTest, ThePackageIsHeldFromTheRunStepUntilItsProcessHasStarted)
 
   // Still held, the package starts, and finds its folder.
   ASSERT_TRUE(PumpUntil([] { return Reported("registry"); }, 10'000));
-  EXPECT_NE(Report().find(R"("path":"C:\\flow-test\\Install Here")"), std::string::npos) << Report();
+  EXPECT_NE(Report().find(R"("path":"C:\\flow-test\\Install Here")"), std::string::npos)
+      << Report();
   for (int i = 1; i <= 4; ++i) {
     ASSERT_TRUE(PumpUntil([&] { return Written().size() >= static_cast<std::size_t>(i); }, 10'000));
     Acknowledge(i);
