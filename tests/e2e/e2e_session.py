@@ -146,12 +146,13 @@ class Session:
             return data
         return None
 
-    def wait_for_windows(self, count, timeout=60):
+    def wait_for_windows(self, count, timeout=60, settle=1.0):
+        """The installer windows once there are COUNT, SETTLE seconds after they appeared."""
         end = time.time() + timeout
         while time.time() < end:
             windows = self.inspect()
             if len(windows) >= count:
-                time.sleep(1.0)  # let the first paint finish
+                time.sleep(settle)  # let the first paint finish
                 return self.inspect()
             time.sleep(0.5)
         raise Failure(f"{count} installer window(s) did not appear within {timeout} s")
@@ -203,10 +204,10 @@ class Installer:
     """One running installer and the dialogs it opens, driven with real mouse and keyboard
     input (xdotool)."""
 
-    def __init__(self, session, exe="InkvaneSetup.exe", stderr=subprocess.DEVNULL):
+    def __init__(self, session, exe="InkvaneSetup.exe", stderr=subprocess.DEVNULL, settle=1.0):
         self.session, self.exe = session, exe
         self.process = session.start_installer(exe=exe, stderr=stderr)
-        self.window = session.wait_for_windows(1)[0]
+        self.window = session.wait_for_windows(1, settle=settle)[0]
 
     def restart(self):
         """Closes every installer of the session and starts another in this one's place."""

@@ -214,7 +214,7 @@ def close_while(session, reached, what, after=None):
     for round in range(1, CLOSE_ROUNDS + 1):
         errors = session.artifacts / f"flow-close-{what}-{round}.stderr"
         with open(errors, "wb") as stderr:
-            installer = FlowInstaller(session, stderr=stderr)
+            installer = FlowInstaller(session, stderr=stderr, settle=0.2)
             installer.press(IDC_INSTALL)
             reached(installer)
             session.inspect("--close")
