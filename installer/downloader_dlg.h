@@ -189,8 +189,8 @@ protected:
 private:
   // Posts a screen switch (WM_INSTALL_FAILED, WM_INSTALL_FINISHED) to the UI thread.
   void RequestScreen(UINT message) const;
-  // Deletes the progress file, then starts the package file, which the caller holds; TRUE
-  // when the shell reports it started.
+  // Once the product key holds the folder, deletes the progress file and starts the package
+  // file, which the caller holds; TRUE when the shell reports it started.
   BOOL StartPackage();
 
   HWND m_hWndForWorkers = nullptr;
