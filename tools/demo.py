@@ -5,7 +5,7 @@
                                     ends when its window is closed
     demo.py BUILD_DIR screens DIR   drives the install itself on $DISPLAY and saves its four
                                     screens in DIR as PNG files, printing their paths:
-                                    Ready, Failed (the server cuts the download short),
+                                    Ready, Failed (the server ends the download early),
                                     Installing mid-download (the retry), Finished
 
 The installer is InkvaneSetupDemo.exe, whose compiled origin is the demo's own vendor server
@@ -60,6 +60,12 @@ class Demo:
         standin.make_variant(self.build / "inkvane_standin.exe", self.package, "normal",
                              pace_ms=STEP_MS)
         self.size = self.package.stat().st_size
+        # The forced fault: the package's first two fifths, sent under the whole package's
+        # length, then the connection is closed. (A TCP reset mid-body would be the obvious
+        # fault, but under Wine 8 the URL moniker then often never returns, with or without
+        # our progress sink, and the window would stay on Installing.)
+        self.cut = self.package.with_name("cut-" + self.package.name)
+        self.cut.write_bytes(self.package.read_bytes()[:self.size * 2 // 5])
 
     def start(self):
         # A demo that ran before left the product installed: each run starts from scratch.
@@ -69,10 +75,14 @@ class Demo:
         self.vendor.start()
         self.serve()
 
-    def serve(self, **fault):
-        """The package in a slow drip, with FAULT (control.json keys) if given."""
+    def serve(self, cut=False):
+        """The package in a slow drip; with CUT, only its first two fifths (see __init__)."""
         chunks = DOWNLOAD_SECONDS / DRIP_INTERVAL
-        self.vendor.set(package={"file": str(self.package)}, drip_interval=DRIP_INTERVAL,
+        fault = {}
+        if cut:
+            fault = {"length": "larger", "length_extra": self.size - self.cut.stat().st_size}
+        self.vendor.set(package={"file": str(self.cut if cut else self.package)},
+                        drip_interval=DRIP_INTERVAL,
                         drip_bytes=max(1024, int(self.size / chunks)), **fault)
 
     def stop(self):
@@ -109,8 +119,7 @@ class Demo:
         e2e_session.check(ready[0] == READY_IDS, f"the Ready screen shows {sorted(ready[0])}")
         save("1-ready", ready)
 
-        # The server cuts the connection after two fifths of the package.
-        self.serve(reset_after=self.size * 2 // 5)
+        self.serve(cut=True)
         installer.press(IDC_INSTALL)
         save("3-failed", self.wait(installer, lambda ids, bar: ids == FAILED and bar > 10,
                                    "the Failed screen"))
