@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include "controls/message_box.h"
+#include "installer/com_apartment.h"
 #include "installer/download.h"
 #include "installer/launcher_path.h"
 #include "installer/vendor_origin.h"
@@ -15,6 +16,7 @@ namespace {
 
 // Opens `target` with the shell's "open" verb; TRUE when the shell reports success.
 BOOL ShellOpen(HWND owner, const std::wstring& target) {
+  const ComApartment com;
   const HINSTANCE result =
       ::ShellExecuteW(owner, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
   return reinterpret_cast<INT_PTR>(result) > 32;
