@@ -5,9 +5,8 @@
 #include <string>
 #include <string_view>
 
-// The home page: the origin's root, "https://host[:port]/" (scheme and host, no path beyond
-// the root). The trailing "/" is the address's canonical form: the shell hands the bare
-// origin on to the browser with it added, and every browser requests "/" either way.
+// The home page: the origin exactly as given, scheme and host (and port), with no path and
+// no trailing "/". A browser asks the server for "/" either way.
 std::wstring VendorHomePage(std::wstring_view origin);
 
 // The licence agreement: the origin followed by "/license-agreement.html".
