@@ -75,8 +75,9 @@ INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM, LPARAM) {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   const trace_notes::Timed timed("program", 0);
 #ifdef INKVANE_BARE_WITH_IMPORTS
-  static const void* volatile bound;
+  const void* volatile bound = nullptr;
   for (const void* import : kImports) bound = import;
+  if (!bound) return 1;
 #endif
   return static_cast<int>(
       ::DialogBoxParamW(instance, MAKEINTRESOURCEW(kDialogTemplate), nullptr, DialogProc, 0));
