@@ -11,8 +11,9 @@
 // desktop's device context, as a screenshot would: what the user sees, not what the
 // program believes it drew. Each run ends with WM_CLOSE to the window.
 //
-// A program that leaves PROGRAM.exe.trace behind (the traced installer) also gets its
-// start-up's parts printed: when each began after process start, and how long they took.
+// A program that leaves PROGRAM.exe.trace behind (trace_notes.h: the traced installer, the
+// bare dialogs) also gets its start-up's parts printed: when each began after process start,
+// and how long its calls took before the finished frame was seen.
 #include <windows.h>
 #include <mmsystem.h>
 
@@ -307,7 +308,8 @@ int wmain(int argc, wchar_t** argv) {
     std::sort(order.begin(), order.end());
     for (const auto& [start, what] : order) {
       const auto spent = program.timeBeforePaint.find(what);
-      const double total = spent == program.timeBeforePaint.end() ? 0 : Median(spent->second);
+      const double total =
+          spent == program.timeBeforePaint.end() ? 0 : std::max(0.0, Median(spent->second));
       std::printf("  %-22s first at %7.1f ms   before paint %7.1f ms\n", what.c_str(), start,
                   total);
     }
