@@ -84,7 +84,8 @@ HRESULT CBindCallback::OnProgress(ULONG ulProgress, ULONG ulProgressMax, ULONG u
     CProgressCtrlEx& bar = dlg->m_progress;
     if (const auto pos = AdvanceDownloadBar(bar.m_nPos.load(), ulProgress, ulProgressMax)) {
       bar.m_nPos.store(*pos);
-      if (bar.m_hWnd) ::InvalidateRect(bar.m_hWnd, nullptr, TRUE);
+      if (const HWND barWindow = dlg->ProgressBarForWorkers())
+        ::InvalidateRect(barWindow, nullptr, TRUE);
     }
   }
 

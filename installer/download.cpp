@@ -26,7 +26,7 @@ std::optional<std::uint64_t> FileSize(const std::wstring& path) {
 }  // namespace
 
 BOOL CDownloaderDlg::QueryDesktopFolder(wchar_t* path) {
-  return ::SHGetSpecialFolderPathW(m_hWnd, path, CSIDL_DESKTOPDIRECTORY, FALSE);
+  return ::SHGetSpecialFolderPathW(WindowForWorkers(), path, CSIDL_DESKTOPDIRECTORY, FALSE);
 }
 
 BOOL CDownloaderDlg::DownloadPackage() {

@@ -64,9 +64,12 @@ BEGIN_MESSAGE_MAP(CDownloaderDlg, CDialog)
   // Install location and the install command.
   ON_BN_CLICKED(IDC_CHANGE_DIR, OnBtnChangeDir)
   ON_BN_CLICKED(IDC_INSTALL, OnBtnInstall)
+  ON_BN_CLICKED(IDC_RETRY, OnBtnRetry)
 END_MESSAGE_MAP()
 
-CDownloaderDlg::CDownloaderDlg() : CDialog(IDD_DOWNLOADER_DIALOG) {
+CDownloaderDlg::CDownloaderDlg()
+    : CDialog(IDD_DOWNLOADER_DIALOG),
+      m_locationSaved(::CreateEventW(nullptr, TRUE, TRUE, nullptr)) {
   g_pDownloaderDlg = this;
   m_hIcon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
   ProposeDefaultInstallDir();
@@ -87,6 +90,8 @@ BOOL CDownloaderDlg::OnInitDialog() {
   ShowInstallingControls(FALSE);
   CreateFinishedControls();
   ShowControls(LookOf(Screen::Finished).controls, SW_HIDE);
+  m_hWndForWorkers = m_hWnd;
+  m_hWndBarForWorkers = m_progress.m_hWnd;
   Invalidate(TRUE);
   return TRUE;
 }

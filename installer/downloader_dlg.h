@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 #include <span>
 #include <string>
@@ -19,6 +20,7 @@
 #include "controls/text_button.h"
 #include "framework/afxwin.h"
 #include "installer/download_rules.h"
+#include "installer/unique_handle.h"
 
 class CDownloaderDlg : public CDialog {
 public:
@@ -46,7 +48,9 @@ public:
   wchar_t m_szDownloadDir[MAX_PATH] = {};
   wchar_t m_szInstallDir[MAX_PATH] = {};
   std::wstring m_strPackagePath;
-  int m_bInstallEnded = 0;
+  // TRUE while the Failed or the Finished screen is up (or being switched to). Written by the
+  // UI thread and by the workers, read by the close command.
+  std::atomic<int> m_bInstallEnded{0};
 
 protected:
   BOOL OnInitDialog() override;
@@ -108,7 +112,12 @@ public:
 
 protected:
   void OnBtnChangeDir();  // 10005: the shell's folder browser fills the folder field
-  void OnBtnInstall();    // 10002: the folder's checks, each refusal with its notice
+  // 10002: the folder's checks, each refusal with its notice; then the Installing screen, the
+  // download thread and the product key.
+  void OnBtnInstall();
+  // 10008, on the Failed screen: the failure controls go, the bar empties, and the install
+  // command runs again in full.
+  void OnBtnRetry();
 
 private:
   // The folder field's text: the inner field's, as the user typed or the browser set it.
@@ -131,6 +140,65 @@ protected:
   // The current user's desktop folder into `path` (MAX_PATH characters); FALSE when it
   // cannot be learnt. Virtual so that a test can play a desktop without a drive.
   virtual BOOL QueryDesktopFolder(wchar_t* path);
+
+  // ---- Running the package and following it (install_flow.cpp, install_monitor.cpp) ----
+public:
+  // The run step, after the download (TRUE when it succeeded): takes hold of the package file,
+  // starts it and starts the thread that follows it; asks for the Failed screen when the
+  // download failed, the file could not be held or the package not started. On the download
+  // thread; on the UI thread when the download thread could not be started.
+  void RunPackage(BOOL bDownloaded);
+  // Reads the package's progress from the progress file, moves the bar forwards to match, and
+  // returns the progress (0 when the file, section or key is missing; never negative).
+  int ReadInstallPercent();
+  // Sets m_bInstallEnded, asks for the Finished screen and deletes the progress file. On the
+  // monitor thread, or on the download thread when no monitor could be started.
+  void FinishInstall();
+
+  // Worker threads. Each runs its procedure with this window as the argument and uses the
+  // window object until it ends, so the object must outlive every worker: see
+  // CDownloaderApp::InitInstance for how it does.
+  using WorkerProc = unsigned(__stdcall*)(void*);
+  // Starts a worker running `proc(this)` and counts it as running until its WorkerRun ends.
+  // FALSE when no thread could be started.
+  BOOL StartWorker(WorkerProc proc);
+  // True while a worker started by StartWorker may still use this window object.
+  bool WorkersRunning() const { return m_nRunningWorkers.load() > 0; }
+  // The window's and the bar's handles for calls from a worker thread: set when the window is
+  // made and never cleared, so that no worker reads a member that the UI thread changes while
+  // it takes the window down. A call on a handle whose window has gone does nothing.
+  HWND WindowForWorkers() const { return m_hWndForWorkers; }
+  HWND ProgressBarForWorkers() const { return m_hWndBarForWorkers; }
+  // Made first thing by each worker procedure: its end is the worker's last use of the window.
+  class WorkerRun {
+  public:
+    explicit WorkerRun(CDownloaderDlg& dlg) : m_dlg(dlg) {}
+    ~WorkerRun() { m_dlg.m_nRunningWorkers.fetch_sub(1); }
+    WorkerRun(const WorkerRun&) = delete;
+    WorkerRun& operator=(const WorkerRun&) = delete;
+
+  private:
+    CDownloaderDlg& m_dlg;
+  };
+
+protected:
+  // Starts a thread that runs `proc(this)` and lets go of its handle; nobody waits for it.
+  // The installer's only way of starting a thread; virtual so that a test can refuse starts.
+  virtual BOOL BeginThread(WorkerProc proc);
+
+private:
+  // Posts a screen switch (WM_INSTALL_FAILED, WM_INSTALL_FINISHED) to the UI thread.
+  void RequestScreen(UINT message) const;
+  // Once the product key holds the folder, deletes the progress file and starts the package
+  // file, which the caller holds; TRUE when the shell reports it started.
+  BOOL StartPackage();
+
+  HWND m_hWndForWorkers = nullptr;
+  HWND m_hWndBarForWorkers = nullptr;
+  std::atomic<int> m_nRunningWorkers{0};
+  // Set while no install command is between starting the download thread and writing the
+  // product key: the package must find its folder there when it starts.
+  UniqueHandle m_locationSaved;
 };
 
 // The one installer window of the process while it exists; null otherwise.

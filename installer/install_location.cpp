@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "installer/com_apartment.h"
 #include "installer/downloader_dlg.h"
 #include "installer/install_location_rules.h"
 #include "installer/package_contract.h"
@@ -20,23 +21,6 @@ namespace {
 
 constexpr UINT kBrowseFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN | BIF_EDITBOX;
 static_assert(kBrowseFlags == 0x13);
-
-// COM, apartment-threaded, on this thread while the object lives. The shell's folder browser
-// is documented to need it: its tree is made of shell namespace objects, some of which are
-// COM servers. (Wine's browser also works without it.) A thread that has COM already keeps
-// it as it was.
-class ComApartment {
-public:
-  ComApartment() : m_hr(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
-  ~ComApartment() {
-    if (SUCCEEDED(m_hr)) ::CoUninitialize();
-  }
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-
-private:
-  HRESULT m_hr;
-};
 
 // An item list that the shell allocated for us.
 struct CoTaskMemFreeDeleter {

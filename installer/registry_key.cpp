@@ -45,6 +45,11 @@ LONG RegistryKey::QueryValue(const wchar_t* name, std::vector<std::byte>& data) 
   }
 }
 
+LONG RegistryKey::NotifyOnValueChange(HANDLE event) const {
+  if (!m_hKey) return ERROR_INVALID_HANDLE;
+  return ::RegNotifyChangeKeyValue(m_hKey, FALSE, REG_NOTIFY_CHANGE_LAST_SET, event, TRUE);
+}
+
 void RegistryKey::Close() {
   if (m_hKey) ::RegCloseKey(m_hKey);
   m_hKey = nullptr;

@@ -28,6 +28,10 @@ public:
   // otherwise the error of RegQueryValueExW (ERROR_FILE_NOT_FOUND: no such value;
   // ERROR_INVALID_HANDLE: no key open) and `data` empty.
   LONG QueryValue(const wchar_t* name, std::vector<std::byte>& data) const;
+  // Signals `event` once when a value of the key is set or deleted; ask again after each
+  // signal. The key must be open with KEY_NOTIFY, and the asking thread must outlive the
+  // wait. ERROR_INVALID_HANDLE when no key is open.
+  LONG NotifyOnValueChange(HANDLE event) const;
   void Close();
 
   bool IsOpen() const noexcept { return m_hKey != nullptr; }

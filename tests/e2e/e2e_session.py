@@ -80,14 +80,28 @@ class Session:
             self.env["DISPLAY"] = f":{number}"
             time.sleep(1)
         self.programs = []
+        self.cleanups = []  # run by stop(), last added first
         self.artifacts = self.build / "e2e-artifacts"
         self.artifacts.mkdir(exist_ok=True)
 
-    def start_installer(self, *args):
-        exe = self.build / "InkvaneSetup.exe"
-        self.programs.append(subprocess.Popen([str(WINE_RUN), str(exe), *args], env=self.env,
-                                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                              start_new_session=True))
+    @property
+    def prefix(self):
+        """The Wine prefix of this session's DPI."""
+        return self.build / "wine" / f"dpi{self.dpi}"
+
+    def host_path(self, windows_path):
+        """Where a path on one of the prefix's drives ("C:\\x") lies on this host."""
+        drive, rest = windows_path[0].lower(), windows_path[2:].lstrip("\\")
+        return self.prefix / "dosdevices" / f"{drive}:" / rest.replace("\\", "/")
+
+    def start_installer(self, *args, exe="InkvaneSetup.exe", stderr=subprocess.DEVNULL):
+        """Starts a program of the build tree (the installer unless EXE names another one),
+        its error output going to STDERR (a file); returns its process."""
+        program = subprocess.Popen([str(WINE_RUN), str(self.build / exe), *args], env=self.env,
+                                   stdout=subprocess.DEVNULL, stderr=stderr,
+                                   start_new_session=True)
+        self.programs.append(program)
+        return program
 
     def _wine(self, command, timeout=60):
         # A file, not a pipe: a Wine service started by this call may keep a pipe open.
@@ -132,22 +146,30 @@ class Session:
             return data
         return None
 
-    def wait_for_windows(self, count, timeout=60):
+    def wait_for_windows(self, count, timeout=60, settle=1.0):
+        """The installer windows once there are COUNT, SETTLE seconds after they appeared."""
         end = time.time() + timeout
         while time.time() < end:
             windows = self.inspect()
             if len(windows) >= count:
-                time.sleep(1.0)  # let the first paint finish
+                time.sleep(settle)  # let the first paint finish
                 return self.inspect()
             time.sleep(0.5)
         raise Failure(f"{count} installer window(s) did not appear within {timeout} s")
 
-    def screenshot(self, name):
+    def screenshot(self, name=None):
+        """The screen as it is now; kept as NAME.png among the artifacts when NAME is given."""
         ppm = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], env=self.env,
                              capture_output=True, timeout=60, check=True).stdout
-        subprocess.run(["convert", "ppm:-", str(self.artifacts / f"{name}.png")], input=ppm,
+        screen = Screen(ppm)
+        if name:
+            self.keep(screen, name)
+        return screen
+
+    def keep(self, screen, name):
+        """Keeps a screenshot taken earlier as NAME.png among the artifacts."""
+        subprocess.run(["convert", "ppm:-", str(self.artifacts / f"{name}.png")], input=screen.ppm,
                        check=True)
-        return Screen(ppm)
 
     def close_all(self, timeout=30):
         self.inspect("--close")
@@ -164,14 +186,87 @@ class Session:
         for program in self.programs:
             if program.poll() is None:
                 os.killpg(program.pid, signal.SIGKILL)
+        for cleanup in reversed(self.cleanups):
+            cleanup()
         if self.xvfb:
             self.xvfb.kill()
+
+
+def children_by_id(window):
+    return {child["id"]: child for child in window["children"]}
+
+
+def visible_ids(window):
+    return {child["id"] for child in window["children"] if child["visible"]}
+
+
+class Installer:
+    """One running installer and the dialogs it opens, driven with real mouse and keyboard
+    input (xdotool)."""
+
+    def __init__(self, session, exe="InkvaneSetup.exe", stderr=subprocess.DEVNULL, settle=1.0):
+        self.session, self.exe = session, exe
+        self.process = session.start_installer(exe=exe, stderr=stderr)
+        self.window = session.wait_for_windows(1, settle=settle)[0]
+
+    def restart(self):
+        """Closes every installer of the session and starts another in this one's place."""
+        self.session.close_all()
+        self.process = self.session.start_installer(exe=self.exe)
+        self.window = self.session.wait_for_windows(1)[0]
+
+    def xdotool(self, *args):
+        subprocess.run(["xdotool", *map(str, args)], env=self.session.env, check=True, timeout=60)
+
+    def click(self, dialog, control_id, dx=None, dy=None):
+        """A real click into a control of a dialog: at its centre, or DX, DY into it."""
+        x, y, w, h = next(c for c in dialog["children"] if c["id"] == control_id)["rect"]
+        left, top = dialog["client"][:2]
+        self.xdotool("mousemove", left + x + (w // 2 if dx is None else dx),
+                     top + y + (h // 2 if dy is None else dy))
+        time.sleep(0.1)
+        self.xdotool("click", "1")
+
+    def refresh(self):
+        """The installer window as it is now (also kept as self.window)."""
+        windows = self.session.inspect()
+        check(len(windows) == 1, f"{len(windows)} installer windows")
+        self.window = windows[0]
+        return self.window
+
+    def field(self):
+        """The folder field's text field as it is now, {"text", "sel"}."""
+        controls = children_by_id(self.refresh())
+        check("inner" in controls[10041], "the folder field has no text field")
+        return controls[10041]["inner"]
+
+    def wait_dialog(self, has_child, timeout=10, present=True):
+        """The first visible dialog with a child of id or class HAS_CHILD, once there is one
+        (None after TIMEOUT s); with PRESENT False, whether every such dialog has gone."""
+        end = time.time() + timeout
+        while True:
+            found = [d for d in self.session.inspect("--dialogs")
+                     if any(has_child in (c["id"], c["class"]) for c in d["children"])]
+            if bool(found) == present or time.time() > end:
+                if present:
+                    return found[0] if found else None
+                return not found
+            time.sleep(0.1)
+
+    def type_folder(self, text):
+        """Replaces the field's text by typing, as a user would."""
+        self.click(self.window, 10041)
+        self.xdotool("key", "End", "shift+Home", "BackSpace")
+        if text:
+            self.xdotool("type", "--delay", "4", text)
+        time.sleep(0.2)
 
 
 class Screen:
     """A screenshot in PPM (P6) form, read pixel by pixel."""
 
     def __init__(self, ppm):
+        self.ppm = ppm
         fields, pos = [], 0
         while len(fields) < 4:
             while ppm[pos:pos + 1].isspace():

@@ -8,13 +8,9 @@ inspected with the inkvane_inspect helper and by screenshot.
 """
 import sys
 
-from e2e_session import check, main, muldiv, near
+from e2e_session import check, children_by_id, main, muldiv, near
 
 READY_IDS = {10001, 10021, 10002, 10003, 10022, 10004, 10023, 10041, 10005}
-
-
-def children_by_id(window):
-    return {child["id"]: child for child in window["children"]}
 
 
 def check_ready_window(window, dpi, screen):

@@ -11,7 +11,13 @@
 
 namespace {
 
-// Wine's own export that names a host path as a DOS path (heap-allocated).
+void WriteWholeFile(const std::wstring& path, const std::string& bytes) {
+  std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+}  // namespace
+
 std::wstring DosPathOfHostPath(const std::string& hostPath) {
   using Convert = WCHAR* (*)(const char*);
   const auto convert = reinterpret_cast<Convert>(reinterpret_cast<void*>(
@@ -23,13 +29,6 @@ std::wstring DosPathOfHostPath(const std::string& hostPath) {
   ::HeapFree(::GetProcessHeap(), 0, dos);
   return path;
 }
-
-void WriteWholeFile(const std::wstring& path, const std::string& bytes) {
-  std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-}  // namespace
 
 VendorControl::VendorControl() {
   const char* state = std::getenv("INKVANE_VENDOR_STATE");

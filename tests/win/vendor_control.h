@@ -33,6 +33,9 @@ private:
   std::string m_problem;
 };
 
+// A host path as this process names it (Wine's own conversion); empty when it has none.
+std::wstring DosPathOfHostPath(const std::string& hostPath);
+
 // `size` bytes that depend on `seed`: a package whose every byte counts.
 std::string TestBytes(std::size_t size, std::uint32_t seed);
 

@@ -1,0 +1,57 @@
+#pragma once
+// Following the package once it runs: what a value read from its progress file means, where
+// the bar then stands, when following ends, and the run step's few fixed counts and waits.
+// Portable: no Windows headers. The Win32 side (install_flow.cpp, install_monitor.cpp) reads
+// the file and the registry and applies these.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The progress file's path below the download folder: "<folder>\Quillomark\Percent.ini".
+std::wstring ProgressFilePath(std::wstring_view downloadFolder);
+
+// The package's progress from what the profile reader returned for the progress key. The
+// reader hands the text's value out as an unsigned 32-bit number, so "-5" arrives as
+// 4294967291; taken as a signed 32-bit integer it is -5 again, and a negative progress counts
+// as 0. Text that is no number arrives as 0; a number too large for 32 bits as the reader
+// wrapped it.
+int PackageProgress(std::uint32_t profileValue);
+
+// A progress of 100 or more: the package is done.
+bool IsPackageDone(int progress);
+
+// The bar's value for a progress: 90 + progress x 10 / 100, rounded down, and at most 100
+// (150 gives 100, not 105). The download fills the bar to 89 at most; the package's own
+// progress fills the last tenth.
+std::int64_t InstallBarValue(int progress);
+
+// The position the bar moves to for a progress, or nothing when that would not move it
+// forwards: the bar never goes back, and an unchanged bar is not repainted.
+std::optional<std::int64_t> AdvanceInstallBar(std::int64_t current, int progress);
+
+// Follows the package until it is done or another program of the product asks the installer
+// to stop following: reads the progress; while the package is not done, asks whether a stop
+// was requested, then waits for a change, then reads the progress again. `waitForChange`
+// returns when something may have changed (or after a while in any case); an empty one makes
+// this a busy loop.
+void FollowPackage(const std::function<int()>& readProgress,
+                   const std::function<bool()>& stopRequested,
+                   const std::function<void()>& waitForChange);
+
+// The longest that following sleeps between two looks when no change is reported: a safety
+// net for changes that the platform's change notifications do not report.
+inline constexpr unsigned kFollowSafetyWaitMs = 500;
+
+// Attempts to start the thread that follows the package, one right after the other; when
+// all fail, the Finished screen follows this many milliseconds later without following.
+inline constexpr int kMonitorStartAttempts = 3;
+inline constexpr unsigned kUnfollowedFinishDelayMs = 10;
+
+// Taking hold of the downloaded package against writers: attempts while another program
+// (a scanner reading the new file, say) keeps it from being held, this far apart. A
+// conflict that outlasts them counts as a failed download.
+inline constexpr int kHoldAttempts = 10;
+inline constexpr unsigned kHoldRetryMs = 100;
