@@ -7,6 +7,7 @@ Prints the file's size, each section's size in the file, and every resource by t
 and language, with the icon images' sizes and formats. With --max-bytes it also fails when
 the file is larger than N bytes. Standard library only.
 """
+import signal
 import struct
 import sys
 
@@ -107,6 +108,7 @@ def report(path):
 
 
 def main(argv):
+    signal.signal(signal.SIGPIPE, signal.SIG_DFL)  # quietly, when piped into head
     args = argv[1:]
     limit = None
     if '--max-bytes' in args:
