@@ -22,6 +22,7 @@ ROUNDS = 20
 WARM_UP = 4  # rounds, two of each fault
 KINDS = ("handles", "gdi", "windows")
 SAMPLES = 2
+HANDLE_SLACK = 2
 FAULTS = ({"status": 500, "package": {"size": 256 * 1024, "seed": 14}},
           {"package": {"size": 64 * 1024, "seed": 14}, "length": "larger",
            "length_extra": 192 * 1024})
@@ -64,12 +65,16 @@ def case_retries(session):
     # Round 0 is the first failure; the warm-up rounds may take what is made once and kept
     # (a library, a cache, a connection). After that no count may grow: each round is compared
     # with the last warm-up round of the same fault, as the faults differ by what stays open
-    # (after a 500 the server's connection may be kept for the next request).
+    # (after a 500 the server's connection may be kept for the next request). Kernel handles
+    # get a slack of HANDLE_SLACK: on a busy host one handle more may appear once and stay
+    # (seen at round 3 in one run, at round 17 in another; most likely a worker thread that
+    # Wine starts), while a handle leaked per retry would add at least (ROUNDS - WARM_UP) / 2.
     for kind in KINDS:
         series = [r[kind] for r in rounds]
         check(all(count > 0 for count in series), f"{kind}: the probe counts nothing: {series}")
+        slack = HANDLE_SLACK if kind == "handles" else 0
         grown = [(i, count) for i, count in enumerate(series)
-                 if i >= WARM_UP and count > series[WARM_UP - len(FAULTS) + (i - WARM_UP) % len(FAULTS)]]
+                 if i >= WARM_UP and count > slack + series[WARM_UP - len(FAULTS) + (i - WARM_UP) % len(FAULTS)]]
         check(not grown, f"{kind} grow after the warm-up rounds 0 to {WARM_UP - 1}: {grown}; "
                          f"every round: {series}")
     session.close_all()
