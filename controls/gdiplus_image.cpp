@@ -35,6 +35,8 @@ std::optional<FlatApi> LoadFlatApi() {
       !gdiplus.Resolve(api.GdipDrawImageRectRectI, "GdipDrawImageRectRectI"))
     return std::nullopt;
   gdiplus.KeepForProcess();
+  // What GDI+ loads by name when it first decodes a picture.
+  KeepSystemLibrariesLoaded({L"windowscodecs.dll", L"propsys.dll"});
   return api;
 }
 

@@ -34,6 +34,8 @@ MonikerApi LoadMonikerApi() {
     return {.loadError = wininet.error()};
   urlmon.KeepForProcess();
   wininet.KeepForProcess();
+  // What WinINet and TLS load by name on the first https connection.
+  KeepSystemLibrariesLoaded({L"secur32.dll", L"crypt32.dll", L"bcrypt.dll"});
   return api;
 }
 
