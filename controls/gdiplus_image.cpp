@@ -44,10 +44,9 @@ std::optional<FlatApi> LoadFlatApi() {
 // cannot be loaded, and then every call below fails as it would with GDI+ not started: no
 // picture is decoded or drawn. GDI+ keeps process-wide state (its start-up count, the
 // objects of every window), so the table lives as long as the process and nobody owns it;
-// it holds only pointers and is never destroyed. C++ initialises it once, whichever thread
-// asks first.
+// it holds only pointers and is never destroyed.
 const FlatApi* Flat() {
-  static const std::optional<FlatApi> api = LoadFlatApi();
+  const std::optional<FlatApi>& api = LoadedOnce<std::optional<FlatApi>, LoadFlatApi>();
   return api ? &*api : nullptr;
 }
 

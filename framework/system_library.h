@@ -93,6 +93,27 @@ private:
   DWORD m_error = ERROR_SUCCESS;
 };
 
+// The value `Load()` returns, computed by the first caller on whichever thread and kept until
+// the process ends: for tables of functions resolved from DLLs kept with KeepForProcess. T
+// must be constant-initialisable and trivially destructible, so that the storage needs no
+// guard and no destructor at exit. A function-local static would do the same through the C++
+// run-time's guard, whose failure path drags the exception run-time into the program; this
+// uses Windows' one-time initialisation instead.
+template <class T, T (*Load)()>
+const T& LoadedOnce() noexcept {
+  static_assert(std::is_trivially_destructible_v<T>);
+  static constinit T value{};
+  static constinit INIT_ONCE once = INIT_ONCE_STATIC_INIT;
+  ::InitOnceExecuteOnce(
+      &once,
+      [](PINIT_ONCE, PVOID, PVOID*) WINAPI -> BOOL {
+        value = Load();
+        return TRUE;
+      },
+      nullptr, nullptr);
+  return value;
+}
+
 // Loads each of `fileNames` from the system folder and keeps it until the process ends, for
 // DLLs that Windows' own DLLs load later by bare name (delay-loaded imports): a load by name
 // finds a module already loaded before it searches any folder. Wine (8.0, measured) resolves

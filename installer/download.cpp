@@ -42,12 +42,8 @@ MonikerApi LoadMonikerApi() {
 // Loaded by the first download and kept until the process ends: the moniker and WinINet keep
 // threads, windows and connections of their own after a download, and the process may end
 // while a download thread is inside them (CDownloaderApp::InitInstance), so they are never
-// unloaded, as when they were imported. C++ initialises the table once, whichever thread
-// asks first; it holds only pointers and is never destroyed.
-const MonikerApi& Moniker() {
-  static const MonikerApi api = LoadMonikerApi();
-  return api;
-}
+// unloaded, as when they were imported. The table holds only pointers and is never destroyed.
+const MonikerApi& Moniker() { return LoadedOnce<MonikerApi, LoadMonikerApi>(); }
 
 std::optional<std::uint64_t> FileSize(const std::wstring& path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
