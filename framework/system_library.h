@@ -19,7 +19,8 @@
 //   if (!wintrust.Resolve(verify, "WinVerifyTrust")) return Failed(wintrust.error());
 //   const LONG status = verify(...);       // the DLL is freed when `wintrust` ends
 // A DLL whose functions are needed until the process ends is resolved once into a table of
-// typed pointers and kept with KeepForProcess() (controls/gdiplus_image.cpp, installer/download.cpp).
+// typed pointers (LoadedOnce) and kept with KeepForProcess() (controls/gdiplus_image.cpp,
+// installer/download.cpp).
 
 #include <windows.h>
 

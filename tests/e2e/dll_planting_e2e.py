@@ -10,7 +10,7 @@ Each planted DLL appends the path of the program that loaded it to NAME.loaded b
 import shutil
 import sys
 
-from e2e_session import WINE_RUN, Failure, check, main
+from e2e_session import Failure, check, main
 from flow_e2e import FINISHED, IDC_INSTALL, LOOPBACK, Flow, FlowInstaller
 
 # The DLLs that the installer loads itself, then some that Windows' own DLLs load on its behalf
@@ -35,9 +35,10 @@ def case_planted_dlls(session):
                 for name in PLANTED if (folder / f"{name}.loaded").exists()}
 
     # Without the fix: the names loaded bare find the planted DLLs.
-    session._wine([str(WINE_RUN), str(folder / "inkvane_bare_loader.exe"), *PLANTED])
+    session.start_installer(*PLANTED, exe=f"{folder.name}/inkvane_bare_loader.exe").wait(timeout=60)
     found = loaded()
-    check(sorted(found) == sorted(PLANTED), f"the bare loader loaded only {sorted(found)} of the planted DLLs")
+    check(sorted(found) == sorted(PLANTED),
+          f"the bare loader loaded only {sorted(found)} of the planted DLLs")
     for name in PLANTED:
         (folder / f"{name}.loaded").unlink()
 
