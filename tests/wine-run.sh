@@ -31,7 +31,8 @@ shopt -s inherit_errexit
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 dpi=${INKVANE_DPI:-96}
-export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
+# A caller's own overrides (a test's) are kept, after the ones every run needs.
+export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 # The loaders; the harness's own test replaces them to play a host that cannot run one.
 loader32=${WINE_RUN_LOADER32:-/usr/lib/wine/wine}
 loader64=${WINE_RUN_LOADER64:-/usr/lib/wine/wine64}
