@@ -1,8 +1,9 @@
 // The reference of the first-paint benchmark (first_paint.sh), never shipped: the least a
 // Win32 program does to show a window like the installer's. One modal dialog from the same
 // kind of template, sized to 600 x 400 at the screen's DPI, centred in the work area and
-// painted in one solid colour. Built twice: bare, and with the installer's DLL imports
-// (INKVANE_BARE_WITH_IMPORTS), so that loading those DLLs can be told from the rest. Its
+// painted in one solid colour. Built twice: bare, and importing the DLLs that the
+// installer loads at run time (INKVANE_BARE_WITH_IMPORTS), so that loading them can be told
+// from the rest. Its
 // start-up notes (trace_notes.h) give the benchmark the same milestones as the installer's.
 #include <windows.h>
 

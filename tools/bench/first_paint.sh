@@ -3,7 +3,7 @@
 # window, for the release installer and for a bare Win32 dialog of the same size (the
 # reference: tools/bench/bare_dialog.cpp), started in turns under the same Wine prefix,
 # wineserver and desktop. Prints each run, the medians and their ratio (goal: at most 1.2).
-# Two more programs run in the same turns: the bare dialog with the installer's DLL imports,
+# Two more programs run in the same turns: the bare dialog importing the DLLs that the installer uses,
 # and the installer with its start-up's parts timed (startup_trace.cpp), whose breakdown
 # is printed at the end.
 #
