@@ -61,6 +61,12 @@ BEGIN_MESSAGE_MAP(CDownloaderDlg, CDialog)
   ON_WM_ERASEBKGND()
   ON_MESSAGE(WM_INSTALL_FAILED, OnInstallFailed)
   ON_MESSAGE(WM_INSTALL_FINISHED, OnInstallFinished)
+  // The window's commands.
+  ON_BN_CLICKED(IDC_CLOSE, OnBtnClose)
+  ON_BN_CLICKED(IDC_WEB_DOWNLOAD, OnLinkWebDownload)
+  ON_BN_CLICKED(IDC_LICENSE, OnLinkLicense)
+  ON_BN_CLICKED(IDC_AGREE, OnChkAgree)
+  ON_BN_CLICKED(IDC_RUN, OnBtnRun)
   // Install location and the install command.
   ON_BN_CLICKED(IDC_CHANGE_DIR, OnBtnChangeDir)
   ON_BN_CLICKED(IDC_INSTALL, OnBtnInstall)

@@ -45,6 +45,9 @@ public:
   void ShowFinishedScreen();    // Installing -> Finished
   void ClearFailedScreen();     // Failed -> Installing, first half: before the checks run
 
+  // Drops the key presses of Escape, Enter and Space (window_commands.cpp).
+  BOOL PreTranslateMessage(MSG* pMsg) override;
+
   HICON m_hIcon = nullptr;
   wchar_t m_szDownloadDir[MAX_PATH] = {};
   wchar_t m_szInstallDir[MAX_PATH] = {};
@@ -97,6 +100,21 @@ public:
   CImageTextButtonEx m_btnRun;
   CStaticEx m_lblFinished;
   CStaticEx m_lblSlogan;
+
+  // The window's commands (window_commands.cpp). Every WM_CLOSE, whoever sends it, ends the
+  // window through the dialog's cancel path; only the close button asks first.
+protected:
+  // 10001: on Ready and Installing, asks "您确定中止安装吗？"; on "是" sets the abort flag and
+  // closes. On Failed and Finished (m_bInstallEnded set) closes at once.
+  void OnBtnClose();
+  // 10006: opens the vendor's home page; closes once the shell reports success.
+  void OnLinkWebDownload();
+  // 10004: opens the licence page; the window stays as it is.
+  void OnLinkLicense();
+  // 10003: flips the agreement and enables or disables the install button with it.
+  void OnChkAgree();
+  // 10007: starts the launcher in m_szInstallDir, then closes whether or not it started.
+  void OnBtnRun();
 
   // Install location (install_location.cpp) and the install command (install_flow.cpp).
   // Each operation reads the folder field's text as it is when the operation runs.

@@ -665,10 +665,16 @@ def pic_background_installing():
 
 
 ICON_SIZES = (16, 24, 32, 48, 64, 128, 256)
+# The sizes that windows, the taskbar and small views load (up to 48 px, which is the
+# window icon at 144 DPI) stay bitmaps: nothing has to decode a PNG to show them, and
+# every reader of icons understands them. The larger ones appear only in the shell's big
+# views, whose readers (Vista and later) take PNG-compressed images, at a tenth the size.
+LARGEST_BITMAP_ICON = 48
 
 
 def app_ico():
-    return ico([(s, png(product_icon(s)) if s >= 256 else dib(product_icon(s))) for s in ICON_SIZES])
+    return ico([(s, dib(product_icon(s)) if s <= LARGEST_BITMAP_ICON else png(product_icon(s)))
+                for s in ICON_SIZES])
 
 
 PICTURES = {

@@ -252,13 +252,18 @@ def case_publisher(session):
     session.close_all()
 
 
-def processes_running(name):
-    """Host processes whose command line names NAME (a Windows program under Wine)."""
+def processes_running(name, prefix=None):
+    """Host processes whose command line names NAME (a Windows program under Wine); with
+    PREFIX, only those of that Wine prefix (other trees may run the same programs)."""
     found = []
     for entry in Path("/proc").iterdir():
         try:
-            if entry.name.isdigit() and name.encode() in (entry / "cmdline").read_bytes():
-                found.append(int(entry.name))
+            if not entry.name.isdigit() or name.encode() not in (entry / "cmdline").read_bytes():
+                continue
+            if prefix is not None and f"WINEPREFIX={prefix}".encode() not in \
+                    (entry / "environ").read_bytes().split(b"\0"):
+                continue
+            found.append(int(entry.name))
         except OSError:
             pass
     return found
@@ -284,7 +289,8 @@ def close_while(session, reached, what, after=None):
         check(code == 0 and "Unhandled" not in text,
               f"round {round}: closed {what}, the installer ended with {code}: {text[-2000:]}")
         check(not session.inspect(), f"round {round}: an installer window is left")
-        check(not processes_running(LOOPBACK), f"round {round}: an installer process is left")
+        check(not processes_running(LOOPBACK, session.prefix),
+              f"round {round}: an installer process is left")
         errors.unlink()
         if after:
             after()
@@ -320,7 +326,7 @@ def case_close_mid_install(session):
         check(not flow.report("end"), "closing the installer ended the package")
         standin.quit(flow.download)
         wait_until(lambda: flow.report("end"), "the package to end")
-        wait_until(lambda: not processes_running(contract.kPackageFileName),
+        wait_until(lambda: not processes_running(contract.kPackageFileName, session.prefix),
                    "the package's process to go")
         flow.clear()
 

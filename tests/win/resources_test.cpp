@@ -100,6 +100,8 @@ TEST(Resources, MessageBoxTemplateIsABorderlessPopupWithASystemMenu) {
   ExpectEmptyTemplate(IDD_MESSAGEBOX, 0x80080048u, 0u);
 }
 
+// Bitmaps up to 48 px, PNG-compressed images above: each loads at its own size with its
+// alpha, a transparent rounded corner and the red rim above the page.
 TEST(Resources, ApplicationIconHasEverySizeFrom16To256) {
   const HMODULE module = ::GetModuleHandleW(nullptr);
   for (int size : {16, 24, 32, 48, 64, 128, 256}) {
@@ -113,6 +115,26 @@ TEST(Resources, ApplicationIconHasEverySizeFrom16To256) {
     ::GetObjectW(info.hbmColor, sizeof colour, &colour);
     EXPECT_EQ(colour.bmWidth, size);
     EXPECT_EQ(colour.bmHeight, size);
+
+    BITMAPINFO format{};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = size;
+    format.bmiHeader.biHeight = -size;  // top-down
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    std::string pixels(static_cast<std::size_t>(size * size * 4), '\0');
+    const HDC screen = ::GetDC(nullptr);
+    EXPECT_EQ(::GetDIBits(screen, info.hbmColor, 0, static_cast<UINT>(size), pixels.data(),
+                          &format, DIB_RGB_COLORS), size);
+    ::ReleaseDC(nullptr, screen);
+    const auto at = [&](int x, int y) {  // BGRA
+      return reinterpret_cast<const BYTE*>(pixels.data()) + 4 * (y * size + x);
+    };
+    EXPECT_EQ(at(0, 0)[3], 0);
+    const BYTE* rim = at(size / 2, size / 10);
+    EXPECT_EQ(rim[3], 255);
+    EXPECT_GT(rim[2], 200);
+    EXPECT_LT(rim[1], 120);
     ::DeleteObject(info.hbmColor);
     ::DeleteObject(info.hbmMask);
     ::DestroyIcon(icon);

@@ -1,0 +1,70 @@
+// The window's own commands: close (or abort), the web-download and licence links, the
+// agreement box, run, and the keyboard filter. The install, retry and change-folder commands
+// live with the flow and the install location.
+#include "installer/downloader_dlg.h"
+
+#include <shellapi.h>
+
+#include "controls/message_box.h"
+#include "installer/com_apartment.h"
+#include "installer/download.h"
+#include "installer/launcher_path.h"
+#include "installer/vendor_origin.h"
+#include "installer/vendor_pages.h"
+
+namespace {
+
+// Opens `target` with the shell's "open" verb; TRUE when the shell reports success.
+BOOL ShellOpen(HWND owner, const std::wstring& target) {
+  const ComApartment com;
+  const HINSTANCE result =
+      ::ShellExecuteW(owner, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  return reinterpret_cast<INT_PTR>(result) > 32;
+}
+
+}  // namespace
+
+void CDownloaderDlg::OnBtnClose() {
+  if (!m_bInstallEnded) {
+    CMessageBoxEx question(L"您确定中止安装吗？", 1, this);
+    question.DoModal();
+    if (question.m_nResult != 1) return;
+    // A running download stops at its next progress report; the process ends with the
+    // window in any case.
+    g_bAbortDownload = 1;
+  }
+  SendMessage(WM_CLOSE);
+}
+
+void CDownloaderDlg::OnLinkWebDownload() {
+  // The installer ends only once the browser has been asked to show the page; without one
+  // the user can still retry.
+  if (ShellOpen(m_hWnd, VendorHomePage(VendorOrigin()))) SendMessage(WM_CLOSE);
+}
+
+void CDownloaderDlg::OnLinkLicense() { ShellOpen(m_hWnd, VendorLicensePage(VendorOrigin())); }
+
+void CDownloaderDlg::OnChkAgree() {
+  const BOOL agreed = !m_chkAgree.m_bChecked;
+  m_chkAgree.m_bChecked = agreed;
+  m_chkAgree.Invalidate(TRUE);
+  // A disabled install button ignores the mouse, so no install can start without agreement.
+  m_btnInstall.m_bEnabled = agreed;
+  m_btnInstall.m_nState = agreed ? STATE_NORMAL : STATE_DISABLED;
+  m_btnInstall.Invalidate(TRUE);
+}
+
+void CDownloaderDlg::OnBtnRun() {
+  if (const auto launcher = LauncherPath(m_szInstallDir)) ShellOpen(m_hWnd, *launcher);
+  SendMessage(WM_CLOSE);
+}
+
+BOOL CDownloaderDlg::PreTranslateMessage(MSG* pMsg) {
+  // Escape would cancel the dialog, Enter press a default button, Space click the focused
+  // button or box. Only the key press is dropped: key releases and system keys (Alt+F4)
+  // pass.
+  if (pMsg->message == WM_KEYDOWN &&
+      (pMsg->wParam == VK_ESCAPE || pMsg->wParam == VK_RETURN || pMsg->wParam == VK_SPACE))
+    return TRUE;
+  return CDialog::PreTranslateMessage(pMsg);
+}

@@ -1,0 +1,141 @@
+// The installer window's commands in its own modal loop, with a second thread acting as the
+// user through real mouse and keyboard input: the keyboard filter whatever has the focus, and
+// the abort flag, which only the close button's question sets. (tests/e2e/commands_e2e.py
+// drives the rest through real installs.)
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "installer/control_ids.h"
+#include "installer/download.h"
+#include "installer/downloader_dlg.h"
+#include "modal_test_support.h"
+
+namespace {
+
+constexpr int kYesId = 10111;
+constexpr int kNoId = 10112;
+
+struct FoundWindows {
+  HWND dlg, owner;
+  std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectOther(HWND window, LPARAM data) {
+  auto* found = reinterpret_cast<FoundWindows*>(data);
+  if (window != found->dlg && window != found->owner && ::IsWindowVisible(window))
+    found->windows.push_back(window);
+  return TRUE;
+}
+
+// The visible top-level windows of the calling thread other than `dlg` and `owner`: message
+// boxes, the folder browser. Call on the UI thread.
+std::vector<HWND> OtherWindows(const CWnd& dlg, const CWnd& owner) {
+  FoundWindows found{dlg.m_hWnd, owner.m_hWnd, {}};
+  ::EnumThreadWindows(::GetCurrentThreadId(), &CollectOther, reinterpret_cast<LPARAM>(&found));
+  return found.windows;
+}
+
+class WindowCommandsTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    g_bAbortDownload = 0;
+    ASSERT_TRUE(owner.Open(0, 0, 40, 40));
+  }
+  void TearDown() override { g_bAbortDownload = 0; }
+
+  std::vector<HWND> Others(const CDownloaderDlg& dlg) {
+    std::vector<HWND> windows;
+    owner.OnUiThread([&] { windows = OtherWindows(dlg, owner); });
+    return windows;
+  }
+
+  // The one window besides the installer once it has come up; null after 3 s without.
+  HWND WaitForOther(const CDownloaderDlg& dlg) {
+    std::vector<HWND> windows;
+    WaitFor([&] { return !(windows = Others(dlg)).empty(); });
+    return windows.size() == 1 ? windows.front() : nullptr;
+  }
+
+  // Ends whatever the installer opened, so that a failing check cannot leave a box running.
+  void CloseOthers(const CDownloaderDlg& dlg) {
+    for (HWND window : Others(dlg)) ::PostMessageW(window, WM_CLOSE, 0, 0);
+  }
+
+  void Click(HWND control) { ClickAt(CentreOnScreen(control)); }
+
+  CModalOwner owner;
+};
+
+}  // namespace
+
+TEST_F(WindowCommandsTest, EscapeEnterAndSpaceDoNothingWhateverHasTheFocusWhileAltF4Closes) {
+  CDownloaderDlg dlg;
+  // An install command would show its notice for this folder, so a click is seen at once.
+  const CString folder = L"Q:\\Inkvane";
+  // Every kind of control the Ready screen has: image button, picture buttons, check box,
+  // link, text field.
+  CWnd* const focused[] = {&dlg.m_btnClose, &dlg.m_btnInstall, &dlg.m_btnChangeDir,
+                           &dlg.m_chkAgree, &dlg.m_lnkLicense, &dlg.m_editInstallDir.m_edit};
+  const ModalRun run = RunWithUser(owner, dlg, [&] {
+    owner.OnUiThread([&] { dlg.m_editInstallDir.m_edit.SetWindowText(folder); });
+    for (CWnd* control : focused) {
+      HWND focus = nullptr;
+      owner.OnUiThread([&] {
+        ::SetForegroundWindow(dlg.m_hWnd);
+        ::SetFocus(control->m_hWnd);
+        focus = ::GetFocus();
+      });
+      SCOPED_TRACE(::GetDlgCtrlID(control->m_hWnd));
+      ASSERT_EQ(focus, control->m_hWnd);
+      for (WORD key : {VK_ESCAPE, VK_RETURN, VK_SPACE}) PressKey(key);
+      ::Sleep(300);
+
+      bool open = false;
+      BOOL agreed = FALSE;
+      CString text;
+      owner.OnUiThread([&] {
+        open = dlg.m_hWnd && dlg.IsWindowVisible();
+        agreed = dlg.m_chkAgree.m_bChecked;
+        text = dlg.m_editInstallDir.m_edit.GetWindowText();
+      });
+      ASSERT_TRUE(open) << "the installer ended";
+      EXPECT_TRUE(Others(dlg).empty()) << "a key opened a box or the folder browser";
+      CloseOthers(dlg);
+      EXPECT_TRUE(agreed) << "the agreement changed";
+      EXPECT_EQ(text, folder) << "the folder field changed";
+    }
+    SendKeys({{VK_MENU, true}, {VK_F4, true}, {VK_F4, false}, {VK_MENU, false}});
+  });
+  ASSERT_TRUE(run.shown);
+  EXPECT_FALSE(run.leftOpen) << "Alt+F4 did not close the installer";
+  EXPECT_EQ(run.returned, IDCANCEL);
+  EXPECT_EQ(g_bAbortDownload, 0) << "only the close button's question aborts";
+}
+
+TEST_F(WindowCommandsTest, CloseAsksWhileInstallingAndOnlyYesAborts) {
+  CDownloaderDlg dlg;
+  bool installing = false, askedAgain = false;
+  int abortAfterNo = -1;
+  const ModalRun run = RunWithUser(owner, dlg, [&] {
+    owner.OnUiThread([&] { dlg.ShowInstallingScreen(); });
+    Click(dlg.m_btnClose.m_hWnd);
+    const HWND first = WaitForOther(dlg);
+    if (!first) return;
+    Click(::GetDlgItem(first, kNoId));
+    WaitFor([&] { return Others(dlg).empty(); });
+    owner.OnUiThread([&] { installing = dlg.m_hWnd && dlg.m_progress.IsWindowVisible(); });
+    abortAfterNo = g_bAbortDownload;
+
+    Click(dlg.m_btnClose.m_hWnd);
+    const HWND second = WaitForOther(dlg);
+    askedAgain = second != nullptr;
+    if (second) Click(::GetDlgItem(second, kYesId));
+  });
+  ASSERT_TRUE(run.shown);
+  EXPECT_TRUE(installing) << "after 否 the window stays on its screen";
+  EXPECT_EQ(abortAfterNo, 0);
+  EXPECT_TRUE(askedAgain);
+  EXPECT_FALSE(run.leftOpen) << "是 did not close the installer";
+  EXPECT_EQ(g_bAbortDownload, 1);
+}
