@@ -1,5 +1,8 @@
 #pragma once
 // Small owners over the GDI+ flat API: start-up token, decoded image, drawing surface.
+// gdiplus.dll is not imported: it is loaded from the system folder by the first of them
+// (framework/system_library.h says why); where it cannot be loaded, they all behave as with
+// GDI+ not started.
 
 #include <windows.h>
 #include <objidl.h>
@@ -12,7 +15,8 @@
 namespace gdip {
 
 // One reference on GDI+'s start-up count. GDI+ counts start-ups, so it stays usable while
-// any holder lives. Value 0 means start-up failed; every GDI+ call then fails harmlessly.
+// any holder lives. Value 0 means start-up failed (or gdiplus.dll could not be loaded); every
+// GDI+ call then fails harmlessly.
 class StartupToken {
 public:
   StartupToken() noexcept;

@@ -55,3 +55,7 @@ SystemLibrary::SystemLibrary(const wchar_t* fileName) noexcept
 SystemLibrary::~SystemLibrary() {
   if (m_module) ::FreeLibrary(m_module);
 }
+
+void KeepSystemLibrariesLoaded(std::initializer_list<const wchar_t*> fileNames) noexcept {
+  for (const wchar_t* fileName : fileNames) SystemLibrary(fileName).KeepForProcess();
+}

@@ -10,7 +10,8 @@
 //   DLL named without a path (RestrictDllSearchToSystemFolder), which also covers what
 //   Windows' own DLLs load later on the program's behalf;
 // - every other DLL it uses is loaded through SystemLibrary, which names the system folder
-//   itself and so does not depend on the first two.
+//   itself and so does not depend on the first two; so are, ahead of their use, the DLLs that
+//   Windows' own DLLs load later by bare name (KeepSystemLibrariesLoaded).
 //
 // Usage, for a DLL needed for one task:
 //   SystemLibrary wintrust(L"wintrust.dll");
@@ -18,10 +19,12 @@
 //   if (!wintrust.Resolve(verify, "WinVerifyTrust")) return Failed(wintrust.error());
 //   const LONG status = verify(...);       // the DLL is freed when `wintrust` ends
 // A DLL whose functions are needed until the process ends is resolved once into a table of
-// typed pointers and kept with KeepForProcess() (controls/gdiplus_image.cpp, installer/download.cpp).
+// typed pointers (LoadedOnce) and kept with KeepForProcess() (controls/gdiplus_image.cpp,
+// installer/download.cpp).
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <type_traits>
 
 // Makes the system folder the only folder the process searches for a DLL named without a
@@ -90,3 +93,32 @@ private:
   HMODULE m_module = nullptr;
   DWORD m_error = ERROR_SUCCESS;
 };
+
+// The value `Load()` returns, computed by the first caller on whichever thread and kept until
+// the process ends: for tables of functions resolved from DLLs kept with KeepForProcess. T
+// must be constant-initialisable and trivially destructible, so that the storage needs no
+// guard and no destructor at exit. A function-local static would do the same through the C++
+// run-time's guard, whose failure path drags the exception run-time into the program; this
+// uses Windows' one-time initialisation instead.
+template <class T, T (*Load)()>
+const T& LoadedOnce() noexcept {
+  static_assert(std::is_trivially_destructible_v<T>);
+  static constinit T value{};
+  static constinit INIT_ONCE once = INIT_ONCE_STATIC_INIT;
+  ::InitOnceExecuteOnce(
+      &once,
+      [](PINIT_ONCE, PVOID, PVOID*) WINAPI -> BOOL {
+        value = Load();
+        return TRUE;
+      },
+      nullptr, nullptr);
+  return value;
+}
+
+// Loads each of `fileNames` from the system folder and keeps it until the process ends, for
+// DLLs that Windows' own DLLs load later by bare name (delay-loaded imports): a load by name
+// finds a module already loaded before it searches any folder. Wine (8.0, measured) resolves
+// delay-loaded imports in the search order the process started with, the program's folder
+// first, whatever RestrictDllSearchToSystemFolder said. Call it before the first use of the
+// DLL that loads them. One that cannot be loaded is skipped: its user then loads it as before.
+void KeepSystemLibrariesLoaded(std::initializer_list<const wchar_t*> fileNames) noexcept;

@@ -5,6 +5,7 @@
 #include <urlmon.h>
 #include <wininet.h>
 
+#include "framework/system_library.h"
 #include "installer/bind_callback.h"
 #include "installer/download.h"
 #include "installer/downloader_dlg.h"
@@ -14,6 +15,35 @@
 std::atomic<int> g_bAbortDownload{0};
 
 namespace {
+
+// The URL moniker's and WinINet's functions that the download calls, resolved from urlmon.dll
+// and wininet.dll in the system folder.
+struct MonikerApi {
+  decltype(&::URLDownloadToFileW) URLDownloadToFileW = nullptr;
+  decltype(&::DeleteUrlCacheEntryW) DeleteUrlCacheEntryW = nullptr;
+  DWORD loadError = ERROR_SUCCESS;  // when not ERROR_SUCCESS, why the functions are missing
+};
+
+MonikerApi LoadMonikerApi() {
+  SystemLibrary urlmon(L"urlmon.dll");
+  SystemLibrary wininet(L"wininet.dll");
+  MonikerApi api;
+  if (!urlmon.Resolve(api.URLDownloadToFileW, "URLDownloadToFileW"))
+    return {.loadError = urlmon.error()};
+  if (!wininet.Resolve(api.DeleteUrlCacheEntryW, "DeleteUrlCacheEntryW"))
+    return {.loadError = wininet.error()};
+  urlmon.KeepForProcess();
+  wininet.KeepForProcess();
+  // What WinINet and TLS load by name on the first https connection.
+  KeepSystemLibrariesLoaded({L"secur32.dll", L"crypt32.dll", L"bcrypt.dll"});
+  return api;
+}
+
+// Loaded by the first download and kept until the process ends: the moniker and WinINet keep
+// threads, windows and connections of their own after a download, and the process may end
+// while a download thread is inside them (CDownloaderApp::InitInstance), so they are never
+// unloaded, as when they were imported. The table holds only pointers and is never destroyed.
+const MonikerApi& Moniker() { return LoadedOnce<MonikerApi, LoadMonikerApi>(); }
 
 std::optional<std::uint64_t> FileSize(const std::wstring& path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
@@ -32,8 +62,6 @@ BOOL CDownloaderDlg::QueryDesktopFolder(wchar_t* path) {
 BOOL CDownloaderDlg::DownloadPackage() {
   CBindCallback callback(VendorOrigin());
   const std::wstring url = PackageUrl(VendorOrigin());
-  // A copy cached by an earlier run must never stand in for the package.
-  ::DeleteUrlCacheEntryW(url.c_str());
 
   m_szDownloadDir[0] = L'\0';
   if (!QueryDesktopFolder(m_szDownloadDir)) m_szDownloadDir[0] = L'\0';
@@ -53,8 +81,15 @@ BOOL CDownloaderDlg::DownloadPackage() {
     return FALSE;
   }
 
-  const HRESULT hr = ::URLDownloadToFileW(nullptr, url.c_str(), m_strPackagePath.c_str(), 0,
-                                          &callback);
+  const MonikerApi& moniker = Moniker();
+  if (moniker.loadError != ERROR_SUCCESS) {
+    m_downloadOutcome = {DownloadResult::kFailed, HRESULT_FROM_WIN32(moniker.loadError), 0};
+    return FALSE;
+  }
+  // A copy cached by an earlier run must never stand in for the package.
+  moniker.DeleteUrlCacheEntryW(url.c_str());
+  const HRESULT hr = moniker.URLDownloadToFileW(nullptr, url.c_str(), m_strPackagePath.c_str(), 0,
+                                                &callback);
   m_downloadOutcome = JudgeDownload(static_cast<std::uint32_t>(hr), callback.Check(),
                                     FileSize(m_strPackagePath));
   return m_downloadOutcome.Succeeded() ? TRUE : FALSE;

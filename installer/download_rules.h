@@ -14,7 +14,8 @@
 enum class DownloadResult {
   kSucceeded,
   kNoDownloadFolder,  // the desktop's drive could not be learnt, or the folder not made
-  kFailed,            // the moniker failed: no connection, a certificate it refused, ...
+  kFailed,            // the moniker failed (or could not be loaded): no connection, a
+                      // certificate it refused, ...
   kAborted,           // the user asked to stop, and the moniker stopped
   kHttpStatus,        // the server answered with a status other than 200
   kNotFromVendor,     // the response came from elsewhere than https at the vendor's host

@@ -114,7 +114,8 @@ class Flow:
 
 
 class FlowInstaller(Installer):
-    """The loopback installer, watched by screenshot."""
+    """The loopback installer (or a copy of it, EXE relative to the build tree), watched by
+    screenshot."""
 
     def __init__(self, session, exe=LOOPBACK, **options):
         super().__init__(session, exe=exe, **options)
