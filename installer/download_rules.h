@@ -20,6 +20,7 @@ enum class DownloadResult {
   kHttpStatus,        // the server answered with a status other than 200
   kNotFromVendor,     // the response came from elsewhere than https at the vendor's host
   kIncomplete,        // fewer bytes on disk than the server announced, or no file at all
+  kNotFromPublisher,  // the package is not signed by the publisher the build requires
 };
 
 // How one download ended. The user is told nothing of the cause; tests (and a log) are.

@@ -20,6 +20,7 @@
 #include "controls/text_button.h"
 #include "framework/afxwin.h"
 #include "installer/download_rules.h"
+#include "installer/publisher_rules.h"
 #include "installer/unique_handle.h"
 
 class CDownloaderDlg : public CDialog {
@@ -153,6 +154,9 @@ public:
   // How the last download ended, with the platform's error code. Written by DownloadPackage;
   // read on its thread after it returned.
   DownloadOutcome m_downloadOutcome;
+  // What the last publisher check read of the package's signature; untouched when the build
+  // names no publisher. On the download thread, like m_downloadOutcome.
+  PackageSignature m_packageSignature;
 
 protected:
   // The current user's desktop folder into `path` (MAX_PATH characters); FALSE when it
@@ -207,6 +211,11 @@ protected:
 private:
   // Posts a screen switch (WM_INSTALL_FAILED, WM_INSTALL_FINISHED) to the UI thread.
   void RequestScreen(UINT message) const;
+  // Whether the package, held open as `package`, may start: always when the build names no
+  // publisher, else only when it carries a trusted signature of that publisher
+  // (installer/publisher_rules.h). A refused package counts as a failed download
+  // (DownloadResult::kNotFromPublisher, with the trust check's status).
+  BOOL PackageFromPublisher(HANDLE package);
   // Once the product key holds the folder, deletes the progress file and starts the package
   // file, which the caller holds; TRUE when the shell reports it started.
   BOOL StartPackage();

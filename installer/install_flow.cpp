@@ -17,6 +17,9 @@
 #include "installer/install_monitor.h"
 #include "installer/install_progress.h"
 #include "installer/messages.h"
+#include "installer/package_signature.h"
+#include "installer/publisher_rules.h"
+#include "installer/vendor_origin.h"
 
 namespace {
 
@@ -29,7 +32,8 @@ constexpr DWORD kLocationSavedWaitMs = 10'000;
 // hold lasts no other program can write, rename or delete the file, and it can still be
 // started. The installer runs with administrator rights and starts this file from a folder
 // at the root of a drive, where other users can often create or replace files; the hold
-// keeps the file as it is from here until its process has started.
+// keeps the file as it is from here until its process has started, so the publisher check,
+// which reads the file through the hold's handle, judges what starts.
 class PackageHold {
 public:
   explicit PackageHold(const std::wstring& path) {
@@ -45,6 +49,7 @@ public:
     }
   }
   bool Held() const { return m_file != nullptr; }
+  HANDLE get() const { return m_file.get(); }
 
 private:
   UniqueHandle m_file;
@@ -96,7 +101,7 @@ void CDownloaderDlg::RunPackage(BOOL bDownloaded) {
     // Held until the run step ends, on every way out of this block: a retry downloads to the
     // same file again.
     const PackageHold hold(m_strPackagePath);
-    if (hold.Held() && StartPackage()) {
+    if (hold.Held() && PackageFromPublisher(hold.get()) && StartPackage()) {
       for (int attempt = 0; attempt < kMonitorStartAttempts; ++attempt)
         if (StartWorker(&MonitorThreadProc)) return;
       // The package runs but nothing can follow it: finish as if it had completed.
@@ -107,6 +112,17 @@ void CDownloaderDlg::RunPackage(BOOL bDownloaded) {
   }
   m_bInstallEnded = TRUE;
   RequestScreen(WM_INSTALL_FAILED);
+}
+
+BOOL CDownloaderDlg::PackageFromPublisher(HANDLE package) {
+  const PublisherVerdict verdict = JudgePublisher(PackagePublisher(), [&] {
+    m_packageSignature = ReadPackageSignature(package, m_strPackagePath.c_str());
+    return m_packageSignature;
+  });
+  if (PublisherAllowsStart(verdict)) return TRUE;
+  m_downloadOutcome.result = DownloadResult::kNotFromPublisher;
+  m_downloadOutcome.platformError = m_packageSignature.trustStatus;
+  return FALSE;
 }
 
 BOOL CDownloaderDlg::StartPackage() {

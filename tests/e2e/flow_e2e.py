@@ -4,7 +4,7 @@ which downloads from this tree's local vendor server), driven with real clicks, 
 vendor server and the stand-in package.
 
     flow_e2e.py BUILD_DIR CASE
-    CASE: install | failed-retry | close-mid-download | close-mid-install
+    CASE: install | failed-retry | close-mid-download | close-mid-install | publisher
 
 The vendor server is the ctest fixture "vendor" (tools/vendor_client.py start BUILD_DIR); run
 alone, a case starts its own. Each case chooses the server's behaviour and the run that the
@@ -25,6 +25,9 @@ import standin_control as standin  # noqa: E402
 from vendor_client import VendorServer  # noqa: E402
 
 LOOPBACK = "InkvaneSetupLoopback.exe"
+# The loopback installer that starts only packages signed by the test PKI's publisher.
+LOOPBACK_PUBLISHER = "InkvaneSetupLoopbackPublisher.exe"
+SIGN = Path(__file__).resolve().parents[2] / "tools" / "sign-release.sh"
 IDC_INSTALL, IDC_RETRY, IDC_PROGRESS = 10002, 10008, 10042
 BLURBS = {10001, 10024, 10025, 10026, 10027, 10028, IDC_PROGRESS}
 INSTALLING = BLURBS | {10029}
@@ -83,6 +86,25 @@ class Flow:
         standin.make_variant(self.session.build / "inkvane_standin.exe", made, variant)
         self.vendor.set(package={"file": str(made)}, **behaviour)
         return made.stat().st_size
+
+    def signed(self, variant, name, signer=None, ca="ca", tamper=False):
+        """A copy of the stand-in that plays VARIANT, as NAME.exe: signed by the test PKI's
+        code-signing certificate SIGNER of CA (none: unsigned), then with one byte changed
+        when TAMPER."""
+        made = self.session.build / "e2e-packages" / f"{name}.exe"
+        made.parent.mkdir(exist_ok=True)
+        standin.make_variant(self.session.build / "inkvane_standin.exe", made, variant)
+        if signer:
+            pki = self.session.build / "wine" / "test-pki"
+            signing = subprocess.run([str(SIGN), str(made), str(pki / f"codesign-{signer}.pem"),
+                                      str(pki / f"codesign-{signer}.key.pem"), str(pki / f"{ca}.pem")],
+                                     capture_output=True, text=True)
+            check(signing.returncode == 0, f"signing {made.name} failed: {signing.stderr}")
+        if tamper:
+            data = bytearray(made.read_bytes())
+            data[len(data) // 3] ^= 0xFF  # in the code, well away from the signature at the end
+            made.write_bytes(bytes(data))
+        return made
 
     def served(self):
         return Path(self.vendor.behaviour["package"]["file"])
@@ -197,6 +219,41 @@ def case_failed_retry(session):
     session.close_all()
 
 
+def case_publisher(session):
+    """The build that requires the test publisher. Each package it must refuse arrives whole and
+    ends on Failed without starting (it would finish at once if it started); a retry with the
+    publisher's own package then finishes."""
+    flow = Flow(session)
+    refused = {
+        "unsigned": flow.signed("instant-100", "unsigned"),
+        "tampered": flow.signed("instant-100", "tampered", "publisher", tamper=True),
+        "other-publisher": flow.signed("instant-100", "other-publisher", "other"),
+        "untrusted-ca": flow.signed("instant-100", "untrusted-ca", "untrusted", "untrusted-ca"),
+    }
+    accepted = flow.signed("instant-100", "publisher", "publisher")
+    installer = FlowInstaller(session, exe=LOOPBACK_PUBLISHER)
+    button = IDC_INSTALL
+    for name, package in refused.items():
+        flow.vendor.set(package={"file": str(package)})
+        before = len(flow.vendor.package_requests())
+        installer.press(button)
+        button = IDC_RETRY
+        flow.vendor.wait_for(lambda log: [e for e in flow.vendor.package_requests()[before:]
+                                          if e["complete"]])
+        installer.wait_look(lambda ids, bar: ids == FAILED, f"the Failed screen for the {name} package",
+                            name=f"flow-publisher-{name}-dpi{session.dpi}")
+        check(not flow.report("start"), f"the {name} package was started")
+        check(flow.package.read_bytes() == package.read_bytes(),
+              f"the {name} package on disk is not the one served")
+
+    flow.vendor.set(package={"file": str(accepted)})
+    installer.press(IDC_RETRY)
+    installer.wait_look(lambda ids, bar: ids == FINISHED, "the Finished screen for the publisher's package",
+                        name=f"flow-publisher-finished-dpi{session.dpi}")
+    check(len(flow.report("start")) == 1, "the publisher's package did not run once")
+    session.close_all()
+
+
 def processes_running(name, prefix=None):
     """Host processes whose command line names NAME (a Windows program under Wine); with
     PREFIX, only those of that Wine prefix (other trees may run the same programs)."""
@@ -279,7 +336,8 @@ def case_close_mid_install(session):
 
 
 CASES = {"install": case_install, "failed-retry": case_failed_retry,
-         "close-mid-download": case_close_mid_download, "close-mid-install": case_close_mid_install}
+         "close-mid-download": case_close_mid_download, "close-mid-install": case_close_mid_install,
+         "publisher": case_publisher}
 
 
 if __name__ == "__main__":
