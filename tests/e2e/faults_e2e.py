@@ -337,6 +337,7 @@ def row_stall(m):
                                 "the download's first bytes")[1]
     m.stays(INSTALLING, bar, seconds=5)
     m.session.screenshot(f"faults-stall-installing-dpi{m.session.dpi}")
+    m.registry()
     m.close_with_question()
     requests = m.vendor.wait_for(lambda log: m.package_requests(), timeout=20)
     check(len(requests) == 1 and requests[0]["client_closed_early"]
@@ -367,6 +368,7 @@ def row_package_exits_early(m):
     wait_until(lambda: not processes_running(contract.kPackageFileName, m.session.prefix),
                "the package's process to end")
     m.stays(INSTALLING, 90)
+    m.registry()
     m.close_with_question()
     m.fresh()
 
