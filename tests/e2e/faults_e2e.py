@@ -81,26 +81,28 @@ class Matrix:
         wait_until(lambda: not processes_running(LOOPBACK, self.session.prefix),
                    "the installer's processes to go", timeout=15)
 
-    def start(self, screen=None):
+    def start(self, screen=None, prepare=None):
         """Presses retry on the Failed screen, or install on a new installer, and waits for
         SCREEN if given. The log's length before is kept in self.logged."""
         self.flow.clear()
-        self.press()
+        self.press(prepare)
         if screen:
             self.wait_screen(screen)
 
-    def press(self):
+    def press(self, prepare=None):
         """Retry or install, and waits until the install command has run: it writes the
         product key, which is deleted first, so that a Failed screen seen afterwards is this
-        attempt's and not the one before."""
+        attempt's and not the one before. prepare() runs right before the click."""
         self.logged = len(self.vendor.log())
         self.session.reg("delete", KEY, "/f")
-        if self.installer is not None and self.installer.process.poll() is None:
-            self.installer.press(IDC_RETRY)
-        else:
+        button = IDC_RETRY
+        if self.installer is None or self.installer.process.poll() is not None:
             self.installer = LoopbackInstaller(self.session)
             self.installer.type_folder(FOLDER)
-            self.installer.press(IDC_INSTALL)
+            button = IDC_INSTALL
+        if prepare:
+            prepare()
+        self.installer.press(button)
         wait_until(lambda: self.session.reg_query(KEY, contract.kPathValue) is not None,
                    "the install command to write the product key", timeout=20)
 
@@ -393,16 +395,17 @@ def row_garbage_in_the_progress_file(m):
 # -- "UnInstall" in the product key
 
 def row_uninstall_while_downloading(m):
-    m.play("never-100", pause_after=STALL, pause_seconds=10)
-    m.session.reg("add", KEY, "/v", contract.kOperationValue, "/d", contract.kStopWord, "/f")
-    m.start()
+    # The pause leaves time for the registry calls below while the download is under way.
+    m.play("never-100", pause_after=STALL, pause_seconds=25)
+    stop = ["add", KEY, "/v", contract.kOperationValue, "/d", contract.kStopWord, "/f"]
+    m.start(prepare=lambda: m.session.reg(*stop))
     m.installer.wait_look(lambda ids, bar: ids == INSTALLING and bar > 0, "the download's first bytes")
     m.registry()  # the install command cleared the stop word set on Ready
-    m.session.reg("add", KEY, "/v", contract.kOperationValue, "/d", contract.kStopWord, "/f")
+    m.session.reg(*stop)
     check(not m.package_requests(), "the download ended before the stop word was set again")
     # Set while downloading, the stop word ends the following at once once the package runs:
     # Finished, with the package still at work.
-    m.wait_screen(FINISHED, timeout=40)
+    m.wait_screen(FINISHED, timeout=60)
     wait_until(lambda: m.flow.report("start"), "the package to start")
     m.registry(operation=contract.kStopWord)
     check(processes_running(contract.kPackageFileName, m.session.prefix), "the package ended")
