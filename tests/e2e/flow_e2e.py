@@ -134,7 +134,8 @@ class FlowInstaller(Installer):
 
 def case_install(session):
     flow = Flow(session)
-    flow.serve("normal", drip_bytes=4096, drip_interval=0.04)
+    # About five seconds of download: time for two looks at the bar on a loaded machine.
+    flow.serve("normal", drip_bytes=2048, drip_interval=0.04)
     installer = FlowInstaller(session)
     if session.dpi != 96:  # the default folder has blanks too: "Program Files (x86)"
         installer.type_folder("G:\\Ink Vane\\Quillomark")
