@@ -25,7 +25,7 @@ from flow_e2e import (FAILED, FINISHED, IDC_INSTALL, IDC_RETRY, INSTALLING, KEY,
 
 import package_contract as contract  # noqa: E402  (flow_e2e put tools/ on the path)
 import standin_control as standin  # noqa: E402
-from vendor_client import generated_digest, file_digest  # noqa: E402
+from vendor_client import file_digest  # noqa: E402
 
 FOLDER = "G:\\InkvaneFaults"
 STALL = 65_536
@@ -52,7 +52,7 @@ class Matrix:
             try:
                 row(self)
                 print(f"  passed in {time.time() - started:.1f} s", flush=True)
-            except Failure as failure:
+            except (Failure, TimeoutError) as failure:
                 print(f"  FAILED: {failure}", flush=True)
                 self.failures.append(name)
                 self.fresh()
