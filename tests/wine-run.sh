@@ -19,7 +19,9 @@
 # the answer.
 #
 # One prefix per build tree and logical DPI: BUILD_DIR/wine/dpiN, N from INKVANE_DPI
-# (default 96). The DPI is fixed when the prefix is made, so no run ever has to restart a
+# (default 96). INKVANE_PREFIX=NAME gives a program a prefix of its own beside the test
+# suite's, BUILD_DIR/wine/NAME-dpiN (the demo of tools/run.sh), which never uses a running
+# suite's display. The DPI is fixed when the prefix is made, so no run ever has to restart a
 # wineserver to change it; so are the prefix's extra drives (see test_drives below). Without
 # a display, an Xvfb server is started (and stopped again by whoever started it).
 # WINE_RUN_VERBOSE=1 prints what happens. Every failure of the harness prints the output of
@@ -127,8 +129,14 @@ prefix_layout="drives: $test_drives; Tahoma links to WenQuanYi"
 # Every program of a tree has the tree's architecture; the installer is always there.
 use_tree_arch() { use_arch "$(pe_arch "$1/InkvaneSetup.exe")"; }
 
+prefix_name() {  # DPI
+  echo "${INKVANE_PREFIX:+$INKVANE_PREFIX-}dpi$1"
+}
+
 make_prefix() {  # BUILD_DIR DPI
-  local prefix="$1/wine/dpi$2"
+  local prefix name
+  name=$(prefix_name "$2")
+  prefix="$1/wine/$name"
   [ "$(cat "$prefix/.ready" 2>/dev/null)" = "$prefix_layout" ] && { echo "$prefix"; return; }
   local err
   err=$({ mkdir -p "$1/wine" && : >>"$1/wine/.lock"; } 2>&1) ||
@@ -137,7 +145,7 @@ make_prefix() {  # BUILD_DIR DPI
     flock 9
     if [ "$(cat "$prefix/.ready" 2>/dev/null)" != "$prefix_layout" ]; then
       say "creating $prefix ($WINEARCH)"
-      local log="$1/wine/create-dpi$2.log"
+      local log="$1/wine/create-$name.log"
       export WINEPREFIX="$prefix"
       # A prefix of an older layout may still have its wineserver.
       [ -d "$prefix" ] && { wineserver -k 2>/dev/null || true; }
@@ -157,7 +165,7 @@ make_prefix() {  # BUILD_DIR DPI
       local logpixels reg recorder
       logpixels=$(printf '%08x' "$2")
       recorder="$here/browser-recorder.sh"
-      reg="$1/wine/settings-dpi$2.reg"
+      reg="$1/wine/settings-$name.reg"
       cat > "$reg" <<REG
 REGEDIT4
 
@@ -229,7 +237,7 @@ start_xvfb() {  # LOG; sets xvfb_display and xvfb_pid
 
 suite_display() {  # the display a running suite set up, if its Xvfb still lives
   local state="$1/wine/suite"
-  if [ -f "$state/xvfb.pid" ] && kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null; then
+  if [ -z "${INKVANE_PREFIX:-}" ] && [ -f "$state/xvfb.pid" ] && kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null; then
     cat "$state/display"
   fi
 }

@@ -12,6 +12,7 @@
 
     VendorServer.for_build(BUILD_DIR)     # a Wine tree's server: port INKVANE_VENDOR_TEST_PORT,
                                           # the PKI its prefixes trust, state in BUILD_DIR/vendor
+    VendorServer.for_demo(BUILD_DIR)      # the demo's: port base + 2, state in BUILD_DIR/demo/vendor
 
 From a shell (a ctest fixture), the tree's server outlives the command that starts it:
 
@@ -65,12 +66,22 @@ class VendorServer:
 
     @classmethod
     def for_build(cls, build, **options):
-        """The server that a build tree's Windows-side tests and demo use: the tree's own
-        port (INKVANE_VENDOR_TEST_PORT) and the test PKI that its Wine prefixes trust."""
+        """The server that a build tree's Windows-side tests use: the tree's own port
+        (INKVANE_VENDOR_TEST_PORT) and the test PKI that its Wine prefixes trust."""
+        return cls._of_tree(build, 0, "vendor", **options)
+
+    @classmethod
+    def for_demo(cls, build, **options):
+        """The demo's server (tools/run.sh): the tree's port base + 2, which the demo
+        installer has compiled in, the same PKI, state in BUILD_DIR/demo/vendor."""
+        return cls._of_tree(build, 2, "demo/vendor", **options)
+
+    @classmethod
+    def _of_tree(cls, build, port_offset, state, **options):
         build = Path(build).resolve()
         cache = (build / "CMakeCache.txt").read_text()
         port = int(re.search(r"^INKVANE_TEST_PORT_BASE:\w+=(\d+)$", cache, re.M).group(1))
-        return cls(build / "wine" / "test-pki", port, build / "vendor", **options)
+        return cls(build / "wine" / "test-pki", port + port_offset, build / state, **options)
 
     def __enter__(self):
         self.start()

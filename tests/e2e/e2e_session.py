@@ -69,8 +69,10 @@ class Session:
         self.arch = pe_arch(self.build / "InkvaneSetup.exe")
         self.env = dict(os.environ, INKVANE_DPI=str(dpi))
         self.xvfb = None
+        # INKVANE_PREFIX: a prefix of its own beside the suite's (see wine-run.sh).
+        self.prefix_tag = self.env.get("INKVANE_PREFIX", "")
         suite_display = self.build / "wine" / "suite" / "display"
-        if suite_display.exists():
+        if suite_display.exists() and not self.prefix_tag:
             self.env["DISPLAY"] = suite_display.read_text().strip()
         elif not self.env.get("DISPLAY"):
             number = 150 + os.getpid() % 40
@@ -87,7 +89,8 @@ class Session:
     @property
     def prefix(self):
         """The Wine prefix of this session's DPI."""
-        return self.build / "wine" / f"dpi{self.dpi}"
+        tag = f"{self.prefix_tag}-" if self.prefix_tag else ""
+        return self.build / "wine" / f"{tag}dpi{self.dpi}"
 
     def host_path(self, windows_path):
         """Where a path on one of the prefix's drives ("C:\\x") lies on this host."""
@@ -112,9 +115,13 @@ class Session:
             result.stdout = out.read().decode("utf-8", errors="replace")
         return result
 
+    def helper(self, name, *args):
+        """Runs a helper program of the tree's tests folder: its CompletedProcess, output
+        in .stdout."""
+        return self._wine([str(WINE_RUN), str(self.build / "tests" / name), *args])
+
     def inspect(self, *args):
-        helper = self.build / "tests" / "inkvane_inspect.exe"
-        text = self._wine([str(WINE_RUN), str(helper), *args]).stdout
+        text = self.helper("inkvane_inspect.exe", *args).stdout
         return [json.loads(line) for line in text.splitlines() if line.startswith("{")]
 
     def reg(self, *args):

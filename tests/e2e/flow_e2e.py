@@ -94,8 +94,8 @@ class Flow:
 class FlowInstaller(Installer):
     """The loopback installer, watched by screenshot."""
 
-    def __init__(self, session, **options):
-        super().__init__(session, exe=LOOPBACK, **options)
+    def __init__(self, session, exe=LOOPBACK, **options):
+        super().__init__(session, exe=exe, **options)
 
     def look(self):
         """(visible control ids, bar fill in per cent, screenshot) as the screen shows them now."""
