@@ -202,9 +202,10 @@ def case_failed_retry(session):
     before = len(flow.vendor.package_requests())
     installer = FlowInstaller(session)
     installer.press(IDC_INSTALL)
-    # Failed, with the bar where the download left it: at most what 150 000 bytes give.
+    # Failed, with the bar where the download left it: at most what 150 000 bytes give (on a
+    # loaded machine the moniker may not have reported any of them yet).
     reached = 150_000 * 90 // (size + 1)
-    installer.wait_look(lambda ids, bar: ids == FAILED and 1 < bar <= reached + 0.5,
+    installer.wait_look(lambda ids, bar: ids == FAILED and bar <= reached + 0.5,
                         f"the Failed screen with the bar at most {reached} %",
                         name=f"flow-failed-dpi{session.dpi}")
     check(not flow.report("start"), "a broken download was started")
