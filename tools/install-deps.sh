@@ -23,5 +23,11 @@ echo "install-deps: installing ${missing[*]}"
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $sudo dpkg --add-architecture i386
 fi
-$sudo apt-get update -q
+# A mirror in the middle of a sync can fail one index while the rest update; what is needed
+# may well be in the lists that did, so try again a few times and then go on with those.
+for attempt in 1 2 3; do
+  $sudo apt-get update -q && break
+  echo "install-deps: apt-get update failed (attempt $attempt of 3)"
+  sleep $((attempt * 5))
+done
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
