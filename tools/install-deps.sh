@@ -30,4 +30,16 @@ for attempt in 1 2 3; do
   echo "install-deps: apt-get update failed (attempt $attempt of 3)"
   sleep $((attempt * 5))
 done
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+install() { DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "$@" "${missing[@]}"; }
+if ! install; then
+  # When one architecture's security index failed to update, the other's newer versions of
+  # shared libraries cannot be matched and the i386 Wine will not install. The main suites
+  # alone are consistent: try once more with the security suite left out.
+  echo "install-deps: retrying with the main suites only (the security index was inconsistent)"
+  parts=$(mktemp -d)
+  trap 'rm -rf "$parts"' EXIT
+  for f in /etc/apt/sources.list.d/*.sources; do
+    [ -f "$f" ] && awk 'BEGIN { RS = ""; ORS = "\n\n" } !/-security/' "$f" >"$parts/$(basename "$f")"
+  done
+  install -o Dir::Etc::SourceParts="$parts"
+fi
