@@ -30,8 +30,8 @@ for attempt in 1 2 3; do
   echo "install-deps: apt-get update failed (attempt $attempt of 3)"
   sleep $((attempt * 5))
 done
-install() { DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "$@" "${missing[@]}"; }
-if ! install; then
+apt_install() { DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "$@" "${missing[@]}"; }
+if ! apt_install; then
   # When one architecture's security index failed to update, the other's newer versions of
   # shared libraries cannot be matched and the i386 Wine will not install. The main suites
   # alone are consistent: try once more with the security suite left out.
@@ -41,5 +41,5 @@ if ! install; then
   for f in /etc/apt/sources.list.d/*.sources; do
     [ -f "$f" ] && awk 'BEGIN { RS = ""; ORS = "\n\n" } !/-security/' "$f" >"$parts/$(basename "$f")"
   done
-  install -o Dir::Etc::SourceParts="$parts"
+  apt_install -o Dir::Etc::SourceParts="$parts"
 fi
