@@ -80,6 +80,9 @@ HRESULT CBindCallback::OnProgress(ULONG ulProgress, ULONG ulProgressMax, ULONG u
     if (verdict != DownloadResult::kSucceeded) return Refuse(verdict);
   }
 
+  if (FollowsResponse(ulStatusCode) && ulProgress > m_check.bytesDelivered)
+    m_check.bytesDelivered = ulProgress;
+
   if (CDownloaderDlg* const dlg = g_pDownloaderDlg) {
     CProgressCtrlEx& bar = dlg->m_progress;
     if (const auto pos = AdvanceDownloadBar(bar.m_nPos.load(), ulProgress, ulProgressMax)) {
@@ -126,8 +129,10 @@ DownloadResult CBindCallback::InspectResponse() {
     m_check.httpStatus = status;
   DWORD length = 0;
   size = sizeof(length);
+  // Wine answers 0 for a response without the header; a package is never empty, so 0
+  // counts as not announced.
   if (SUCCEEDED(info->QueryInfo(HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length,
-                                &size, nullptr, nullptr)))
+                                &size, nullptr, nullptr)) && length > 0)
     m_check.announcedLength = length;
 
   return JudgeResponse(m_strOrigin, url, verified, m_check.httpStatus);

@@ -8,7 +8,9 @@
 #include "framework/system_library.h"
 #include "installer/bind_callback.h"
 #include "installer/download.h"
+#include "installer/download_folder.h"
 #include "installer/downloader_dlg.h"
+#include "installer/install_progress.h"
 #include "installer/package_contract.h"
 #include "installer/vendor_origin.h"
 
@@ -45,14 +47,6 @@ MonikerApi LoadMonikerApi() {
 // unloaded, as when they were imported. The table holds only pointers and is never destroyed.
 const MonikerApi& Moniker() { return LoadedOnce<MonikerApi, LoadMonikerApi>(); }
 
-std::optional<std::uint64_t> FileSize(const std::wstring& path) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
-      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-    return std::nullopt;
-  return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
-}
-
 }  // namespace
 
 BOOL CDownloaderDlg::QueryDesktopFolder(wchar_t* path) {
@@ -62,22 +56,30 @@ BOOL CDownloaderDlg::QueryDesktopFolder(wchar_t* path) {
 BOOL CDownloaderDlg::DownloadPackage() {
   CBindCallback callback(VendorOrigin());
   const std::wstring url = PackageUrl(VendorOrigin());
+  m_downloadFolderHold.reset();
+  m_packageHold.reset();
 
   m_szDownloadDir[0] = L'\0';
   if (!QueryDesktopFolder(m_szDownloadDir)) m_szDownloadDir[0] = L'\0';
   m_strPackagePath = DownloadFolderFor(m_szDownloadDir);
   ::lstrcpynW(m_szDownloadDir, m_strPackagePath.c_str(), MAX_PATH);
-  DWORD folderError = ERROR_SUCCESS;
-  if (!::PathIsDirectoryW(m_szDownloadDir) && !::CreateDirectoryW(m_szDownloadDir, nullptr))
-    folderError = ::GetLastError();
   m_strPackagePath += L'\\';
   m_strPackagePath += package_contract::kPackageFileName;
   g_bAbortDownload.store(0);
 
-  // Without the folder the moniker would still fetch the package into its cache and then
-  // fail to copy it, and report success all the same.
-  if (!::PathIsDirectoryW(m_szDownloadDir)) {
-    m_downloadOutcome = {DownloadResult::kNoDownloadFolder, folderError, 0};
+  // The folder is made the installer's own and held; without it the moniker would still fetch
+  // the package into its cache, fail to copy it, and report success all the same.
+  DWORD error = ERROR_SUCCESS;
+  m_downloadFolderHold = HoldDownloadFolder(m_szDownloadDir, error);
+  if (!m_downloadFolderHold) {
+    m_downloadOutcome = {DownloadResult::kNoDownloadFolder, error, 0};
+    return FALSE;
+  }
+  // Whatever an earlier run (or anyone else) left at the package's path goes first: the
+  // moniker cannot replace a file that another program holds, and says nothing of it.
+  RemoveLeftover(ProgressFilePath(m_szDownloadDir));
+  if ((error = RemoveLeftover(m_strPackagePath)) != ERROR_SUCCESS) {
+    m_downloadOutcome = {DownloadResult::kPackageInTheWay, error, 0};
     return FALSE;
   }
 
@@ -90,7 +92,17 @@ BOOL CDownloaderDlg::DownloadPackage() {
   moniker.DeleteUrlCacheEntryW(url.c_str());
   const HRESULT hr = moniker.URLDownloadToFileW(nullptr, url.c_str(), m_strPackagePath.c_str(), 0,
                                                 &callback);
-  m_downloadOutcome = JudgeDownload(static_cast<std::uint32_t>(hr), callback.Check(),
-                                    FileSize(m_strPackagePath));
-  return m_downloadOutcome.Succeeded() ? TRUE : FALSE;
+
+  // From here on the file is judged, checked and started only through the hold's handle.
+  std::optional<HeldFile> held;
+  if (hr == S_OK) m_packageHold = HoldFile(m_strPackagePath, error);
+  LARGE_INTEGER size{};
+  if (m_packageHold && ::GetFileSizeEx(m_packageHold.get(), &size))
+    held = HeldFile{static_cast<std::uint64_t>(size.QuadPart), FinalPathOf(m_packageHold.get())};
+  m_downloadOutcome = JudgeDownload(static_cast<std::uint32_t>(hr), callback.Check(), held,
+                                    m_strPackagePath);
+  if (m_downloadOutcome.result == DownloadResult::kNotHeld) m_downloadOutcome.platformError = error;
+  if (m_downloadOutcome.Succeeded()) return TRUE;
+  m_packageHold.reset();
+  return FALSE;
 }

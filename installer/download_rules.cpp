@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "installer/download_folder_rules.h"
 #include "installer/package_contract.h"
 
 namespace {
@@ -70,7 +71,7 @@ std::wstring DownloadFolderFor(std::wstring_view desktopPath) {
 }
 
 DownloadOutcome JudgeDownload(std::uint32_t hresult, const ResponseCheck& check,
-                              std::optional<std::uint64_t> fileSize) {
+                              const std::optional<HeldFile>& file, std::wstring_view packagePath) {
   DownloadOutcome outcome;
   outcome.platformError = hresult;
   outcome.httpStatus = check.httpStatus;
@@ -80,8 +81,12 @@ DownloadOutcome JudgeDownload(std::uint32_t hresult, const ResponseCheck& check,
     outcome.result = check.abortRequested ? DownloadResult::kAborted : DownloadResult::kFailed;
   else if (!check.checked)
     outcome.result = DownloadResult::kNotFromVendor;  // nothing vouched for what arrived
-  else if (!fileSize || (check.announcedLength && *fileSize < *check.announcedLength))
+  else if (check.announcedLength && check.bytesDelivered != *check.announcedLength)
     outcome.result = DownloadResult::kIncomplete;
+  else if (!file)
+    outcome.result = DownloadResult::kNotHeld;
+  else if (file->size != check.bytesDelivered || !IsSamePath(file->finalPath, packagePath))
+    outcome.result = DownloadResult::kNotTheDownload;
   else
     outcome.result = DownloadResult::kSucceeded;
   return outcome;

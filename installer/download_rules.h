@@ -19,14 +19,21 @@ enum class DownloadResult {
   kAborted,           // the user asked to stop, and the moniker stopped
   kHttpStatus,        // the server answered with a status other than 200
   kNotFromVendor,     // the response came from elsewhere than https at the vendor's host
-  kIncomplete,        // fewer bytes on disk than the server announced, or no file at all
+  kIncomplete,        // fewer bytes delivered than the server announced
   kNotFromPublisher,  // the package is not signed by the publisher the build requires
+  kPackageInTheWay,   // a file from earlier (held open, a folder in its place) could not be
+                      // removed from the package's path, so nothing was downloaded
+  kNotTheDownload,    // the file held at the package's path is not the one the moniker wrote:
+                      // another size, or another path behind the name
+  kNotHeld,           // the downloaded file could not be held against changes
+  kNotStarted,        // the shell could not start the package
 };
 
 // How one download ended. The user is told nothing of the cause; tests (and a log) are.
 struct DownloadOutcome {
   DownloadResult result = DownloadResult::kFailed;
-  // The moniker's HRESULT, or the system error code for kNoDownloadFolder.
+  // The moniker's HRESULT; the system error code for kNoDownloadFolder, kPackageInTheWay and
+  // kNotHeld; the shell's result for kNotStarted.
   std::uint32_t platformError = 0;
   unsigned httpStatus = 0;  // of the response the download judged; 0 when none was seen
   bool Succeeded() const { return result == DownloadResult::kSucceeded; }
@@ -38,6 +45,7 @@ struct ResponseCheck {
   bool checked = false;         // the response was judged (and, unless refused, accepted)
   unsigned httpStatus = 0;
   std::optional<std::uint64_t> announcedLength;  // Content-Length, when the server sent one
+  std::uint64_t bytesDelivered = 0;  // the most bytes any notification reported received
   bool abortRequested = false;  // the sink passed on the user's abort request
 };
 
@@ -59,10 +67,18 @@ DownloadResult JudgeResponse(std::wstring_view origin, std::wstring_view finalUr
 // system accepts, so the download then fails.
 std::wstring DownloadFolderFor(std::wstring_view desktopPath);
 
+// The downloaded file as seen through the handle that holds it.
+struct HeldFile {
+  std::uint64_t size = 0;
+  std::wstring finalPath;  // the handle's final path, maybe with the "\\?\" prefix
+};
+
 // How a finished download ended: `hresult` is what the moniker returned, `check` what the
-// sink saw, `fileSize` the size of the package file afterwards (nothing when it is missing).
-// A refusal by the sink comes first; then the moniker's failure (kAborted when the sink had
-// passed on an abort); then success counts only for a judged response whose file holds at
-// least the announced length.
+// sink saw, `file` the package file as held afterwards (nothing when it could not be held),
+// `packagePath` where the package was to be written. A refusal by the sink comes first; then
+// the moniker's failure (kAborted when the sink had passed on an abort); then a response
+// nobody judged, or fewer bytes delivered than announced. Success needs the held file to be
+// exactly what was delivered, at the package's own path: the moniker reports success also
+// when it could not write the file, and leaves whatever stood there.
 DownloadOutcome JudgeDownload(std::uint32_t hresult, const ResponseCheck& check,
-                              std::optional<std::uint64_t> fileSize);
+                              const std::optional<HeldFile>& file, std::wstring_view packagePath);

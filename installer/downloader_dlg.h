@@ -157,6 +157,11 @@ public:
   // What the last publisher check read of the package's signature; untouched when the build
   // names no publisher. On the download thread, like m_downloadOutcome.
   PackageSignature m_packageSignature;
+  // Held by the download thread from DownloadPackage until the run step ends: the download
+  // folder, opened without delete sharing so that it cannot be renamed or replaced, and the
+  // downloaded package, open for reading with only reading shared. Both null otherwise.
+  UniqueHandle m_downloadFolderHold;
+  UniqueHandle m_packageHold;
 
 protected:
   // The current user's desktop folder into `path` (MAX_PATH characters); FALSE when it
@@ -165,10 +170,12 @@ protected:
 
   // ---- Running the package and following it (install_flow.cpp, install_monitor.cpp) ----
 public:
-  // The run step, after the download (TRUE when it succeeded): takes hold of the package file,
-  // starts it and starts the thread that follows it; asks for the Failed screen when the
-  // download failed, the file could not be held or the package not started. On the download
-  // thread; on the UI thread when the download thread could not be started.
+  // The run step, after the download (TRUE when it succeeded): with the package file and its
+  // folder still held from the download (m_packageHold, m_downloadFolderHold), starts the
+  // package and the thread that follows it. Asks for the Failed screen when the download
+  // failed, nothing is held or the package did not start, and records why in
+  // m_downloadOutcome. Lets go of both holds. On the download thread; on the UI thread when
+  // the download thread could not be started.
   void RunPackage(BOOL bDownloaded);
   // Reads the package's progress from the progress file, moves the bar forwards to match, and
   // returns the progress (0 when the file, section or key is missing; never negative).

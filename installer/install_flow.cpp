@@ -28,33 +28,6 @@ namespace {
 // when the UI thread was not scheduled for that long.
 constexpr DWORD kLocationSavedWaitMs = 10'000;
 
-// The downloaded package, open for reading with reading the only access shared: while the
-// hold lasts no other program can write, rename or delete the file, and it can still be
-// started. The installer runs with administrator rights and starts this file from a folder
-// at the root of a drive, where other users can often create or replace files; the hold
-// keeps the file as it is from here until its process has started, so the publisher check,
-// which reads the file through the hold's handle, judges what starts.
-class PackageHold {
-public:
-  explicit PackageHold(const std::wstring& path) {
-    for (int attempt = 1;; ++attempt) {
-      m_file = AdoptHandle(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-      if (m_file || attempt == kHoldAttempts) return;
-      // Another program has the new file open in a way that excludes the hold: a scanner
-      // reading it lets go soon; anything else (no such file) will not change.
-      const DWORD error = ::GetLastError();
-      if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) return;
-      ::Sleep(kHoldRetryMs);
-    }
-  }
-  bool Held() const { return m_file != nullptr; }
-  HANDLE get() const { return m_file.get(); }
-
-private:
-  UniqueHandle m_file;
-};
-
 }  // namespace
 
 void CDownloaderDlg::OnBtnInstall() {
@@ -92,16 +65,23 @@ unsigned __stdcall DownloadThreadProc(void* pParam) {
   auto* const dlg = static_cast<CDownloaderDlg*>(pParam);
   if (!dlg) return 0;
   const CDownloaderDlg::WorkerRun run(*dlg);
+  // The URL moniker and the shell are COM objects: this thread joins an apartment for them.
+  const ComApartment com;
   dlg->RunPackage(dlg->DownloadPackage());
   return 0;
 }
 
 void CDownloaderDlg::RunPackage(BOOL bDownloaded) {
+  // The download leaves the package file and its folder held; they stay held until this step
+  // ends, on every way out of it, so that what was judged and checked is what starts. The
+  // package file is held for reading with only reading shared: nobody can write, rename or
+  // delete it meanwhile, and it can still be started.
+  const UniqueHandle folder = std::move(m_downloadFolderHold);
+  const UniqueHandle package = std::move(m_packageHold);
   if (bDownloaded) {
-    // Held until the run step ends, on every way out of this block: a retry downloads to the
-    // same file again.
-    const PackageHold hold(m_strPackagePath);
-    if (hold.Held() && PackageFromPublisher(hold.get()) && StartPackage()) {
+    if (!folder || !package) {
+      m_downloadOutcome.result = DownloadResult::kNotHeld;
+    } else if (PackageFromPublisher(package.get()) && StartPackage()) {
       for (int attempt = 0; attempt < kMonitorStartAttempts; ++attempt)
         if (StartWorker(&MonitorThreadProc)) return;
       // The package runs but nothing can follow it: finish as if it had completed.
@@ -132,7 +112,10 @@ BOOL CDownloaderDlg::StartPackage() {
   const ComApartment com;
   const auto result = reinterpret_cast<INT_PTR>(::ShellExecuteW(
       m_hWndForWorkers, L"open", m_strPackagePath.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
-  return result > 32;
+  if (result > 32) return TRUE;
+  m_downloadOutcome = {DownloadResult::kNotStarted, static_cast<std::uint32_t>(result),
+                       m_downloadOutcome.httpStatus};
+  return FALSE;
 }
 
 void CDownloaderDlg::FinishInstall() {

@@ -13,6 +13,19 @@ std::wstring BrowsedInstallFolder(std::wstring_view chosenPath) {
   return std::wstring(chosenPath) + package_contract::kBrowseFolderName;
 }
 
+bool IsLocalDrivePath(std::wstring_view folder) {
+  if (folder.size() < 2 || folder[1] != L':') return false;
+  const wchar_t letter = folder[0];
+  if (!((letter >= L'A' && letter <= L'Z') || (letter >= L'a' && letter <= L'z'))) return false;
+  if (folder.size() == 2) return true;
+  if (folder[2] != L'\\' && folder[2] != L'/') return false;
+  for (std::size_t i = 3; i < folder.size(); ++i) {
+    const bool endOfName = i + 1 == folder.size() || folder[i + 1] == L'\\' || folder[i + 1] == L'/';
+    if (endOfName && (folder[i] == L' ' || folder[i] == L'.')) return false;
+  }
+  return true;
+}
+
 std::wstring_view InstallDriveOf(std::wstring_view folderText) { return folderText.substr(0, 2); }
 
 bool HasEnoughSpace(std::optional<std::uint64_t> bytesAvailableToCaller) {
@@ -24,6 +37,7 @@ LocationRefusal CheckInstallFolder(std::wstring_view folderText,
                                    const std::function<unsigned()>& driveType,
                                    const std::function<bool()>& enoughSpace) {
   if (folderText.size() > kMaxInstallFolderChars) return LocationRefusal::PathTooLong;
+  if (!IsLocalDrivePath(folderText)) return LocationRefusal::NotLocalFixedDisk;
   if (driveType() != kFixedDrive) return LocationRefusal::NotLocalFixedDisk;
   if (!enoughSpace()) return LocationRefusal::NotEnoughSpace;
   return LocationRefusal::None;

@@ -35,6 +35,14 @@ inline constexpr std::size_t kPathChars = package_contract::kPathValueChars;
 inline constexpr std::size_t kMaxInstallFolderChars =
     kPathChars - 1 - (1 + std::char_traits<wchar_t>::length(package_contract::kLauncherName));
 
+// Whether `folder` is a drive letter and a colon, alone or followed by a separator and
+// folder names none of which ends in a blank or a dot. Everything else may be taken by the
+// platform to mean another folder than the one the text shows: "C:foo" lies in the drive's
+// current folder (for the package, its own working folder), Windows drops a trailing blank or
+// dot, and the "\\?\" and "\\.\" forms bypass the platform's path rules. "E:\\Quillomark",
+// what browsing to a drive's root gives, passes.
+bool IsLocalDrivePath(std::wstring_view folder);
+
 // The part of the folder text whose drive the checks ask about: its first two characters
 // (drive letter and colon), or the whole text when it is shorter. A UNC path gives "\\".
 std::wstring_view InstallDriveOf(std::wstring_view folderText);
@@ -50,8 +58,8 @@ bool HasEnoughSpace(std::optional<std::uint64_t> bytesAvailableToCaller);
 // Why the install command refuses the folder text, if it does.
 enum class LocationRefusal { None, PathTooLong, NotLocalFixedDisk, NotEnoughSpace };
 
-// The install command's checks, in order: the text's length, its drive's type, its drive's
-// free space. The first that fails is the answer and the later ones are not asked, so the
+// The install command's checks, in order: the text's length, its form (IsLocalDrivePath,
+// refused as not on a local disk), its drive's type, its drive's free space. The first that fails is the answer and the later ones are not asked, so the
 // user sees one notice at most. `driveType` and `enoughSpace` ask the platform about the
 // folder field as it is then.
 LocationRefusal CheckInstallFolder(std::wstring_view folderText,

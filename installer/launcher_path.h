@@ -8,7 +8,7 @@
 // "<install folder>\<launcher name>", or nullopt when there is nothing safe to start:
 // - the path and its terminator do not fit a path buffer (260 wide characters); cut short,
 //   it would name another file;
-// - the folder is not an absolute drive path ("X:" alone or followed by a separator): a
-//   relative one would be looked up from the working folder, and the installer runs elevated.
+// - the folder fails IsLocalDrivePath (install_location_rules.h): a relative one would be
+//   looked up from the working folder, and the installer runs elevated.
 // The install command accepts no folder for which this fails.
 std::optional<std::wstring> LauncherPath(std::wstring_view installFolder);

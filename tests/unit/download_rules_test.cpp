@@ -39,33 +39,49 @@ TEST(DownloadFolderFor, TheDesktopsDriveLetterOrNone) {
   EXPECT_EQ(DownloadFolderFor(L"\\\\server\\share\\Desktop"), L":\\varnix");
 }
 
-TEST(JudgeDownload, SuccessNeedsAJudgedResponseAndTheAnnouncedBytesOnDisk) {
+TEST(JudgeDownload, SuccessNeedsAJudgedResponseAndExactlyTheDeliveredBytesHeldAtThePath) {
+  constexpr wchar_t kPath[] = L"C:\\varnix\\Quillomark.exe";
+  const auto held = [](std::uint64_t size, const wchar_t* path = L"\\\\?\\c:\\VARNIX\\quillomark.exe") {
+    return std::optional<HeldFile>(HeldFile{size, path});
+  };
   ResponseCheck good;
   good.checked = true;
   good.httpStatus = 200;
   good.announcedLength = 1000;
-  EXPECT_EQ(JudgeDownload(0, good, 1000).result, DownloadResult::kSucceeded);
-  // The moniker reports success for a body cut short, and for a file it could not write.
-  EXPECT_EQ(JudgeDownload(0, good, 999).result, DownloadResult::kIncomplete);
-  EXPECT_EQ(JudgeDownload(0, good, std::nullopt).result, DownloadResult::kIncomplete);
+  good.bytesDelivered = 1000;
+  EXPECT_EQ(JudgeDownload(0, good, held(1000), kPath).result, DownloadResult::kSucceeded);
+  // The moniker reports success for a body cut short, and for a file it could not write:
+  // whatever stands at the path then (a planted program held open) is not the download.
+  ResponseCheck cut = good;
+  cut.bytesDelivered = 999;
+  EXPECT_EQ(JudgeDownload(0, cut, held(999), kPath).result, DownloadResult::kIncomplete);
+  EXPECT_EQ(JudgeDownload(0, good, held(1001), kPath).result, DownloadResult::kNotTheDownload);
+  EXPECT_EQ(JudgeDownload(0, good, held(999), kPath).result, DownloadResult::kNotTheDownload);
+  EXPECT_EQ(JudgeDownload(0, good, held(1000, L"\\\\?\\D:\\elsewhere\\Quillomark.exe"), kPath).result,
+            DownloadResult::kNotTheDownload)
+      << "the name led somewhere else";
+  EXPECT_EQ(JudgeDownload(0, good, std::nullopt, kPath).result, DownloadResult::kNotHeld);
   ResponseCheck unannounced = good;
   unannounced.announcedLength.reset();
-  EXPECT_EQ(JudgeDownload(0, unannounced, 5).result, DownloadResult::kSucceeded);
-  EXPECT_EQ(JudgeDownload(0, ResponseCheck{}, 1000).result, DownloadResult::kNotFromVendor)
+  unannounced.bytesDelivered = 5;
+  EXPECT_EQ(JudgeDownload(0, unannounced, held(5, kPath), kPath).result,
+            DownloadResult::kSucceeded);
+  EXPECT_EQ(JudgeDownload(0, ResponseCheck{}, held(0), kPath).result,
+            DownloadResult::kNotFromVendor)
       << "nothing vouched for the bytes";
 
   ResponseCheck refused = good;
   refused.refusal = DownloadResult::kHttpStatus;
   refused.httpStatus = 404;
-  const DownloadOutcome notFound = JudgeDownload(kAbort, refused, 18);
+  const DownloadOutcome notFound = JudgeDownload(kAbort, refused, std::nullopt, L"");
   EXPECT_EQ(notFound.result, DownloadResult::kHttpStatus);
   EXPECT_EQ(notFound.httpStatus, 404u);
   EXPECT_EQ(notFound.platformError, kAbort);
 
   ResponseCheck aborted = good;
   aborted.abortRequested = true;
-  EXPECT_EQ(JudgeDownload(kAbort, aborted, 500).result, DownloadResult::kAborted);
-  const DownloadOutcome refusedCertificate = JudgeDownload(kBadCertificate, ResponseCheck{}, {});
+  EXPECT_EQ(JudgeDownload(kAbort, aborted, std::nullopt, L"").result, DownloadResult::kAborted);
+  const DownloadOutcome refusedCertificate = JudgeDownload(kBadCertificate, ResponseCheck{}, std::nullopt, L"");
   EXPECT_EQ(refusedCertificate.result, DownloadResult::kFailed);
   EXPECT_EQ(refusedCertificate.platformError, kBadCertificate);
 }

@@ -106,7 +106,23 @@ TEST(InstallLocationRules, InstallCommandRefusesOnceInOrderLengthDriveSpace) {
     EXPECT_EQ(spaceAsked, 0) << "space is asked of fixed disks only";
   }
 
+  // Texts that the platform may take for another folder than the one shown are refused as
+  // not on a local disk, before the drive is asked; the forms that browsing gives pass.
   type = kFixedDrive;
+  for (const wchar_t* form : {L"C:", L"C:\\", L"E:\\\\Quillomark", L"d:/Apps/x",
+                              L"C:\\Program Files (x86)\\varnix", L"C:\\a\\b c\\.d"}) {
+    driveAsked = 0;
+    EXPECT_EQ(check(form), LocationRefusal::None) << "folder \"" << form << "\"";
+    EXPECT_EQ(driveAsked, 1);
+  }
+  for (const wchar_t* form : {L"C:foo", L"C:\\foo ", L"C:\\foo.", L"C:\\foo.\\bar",
+                              L"C:\\foo \\bar", L"C:\\..\\Windows", L"\\\\?\\C:\\foo",
+                              L"\\\\.\\C:\\foo", L"\\\\server\\share", L"1:\\foo"}) {
+    driveAsked = 0;
+    EXPECT_EQ(check(form), LocationRefusal::NotLocalFixedDisk) << "folder \"" << form << "\"";
+    EXPECT_EQ(driveAsked, 0) << "folder \"" << form << "\"";
+  }
+
   enough = false;
   EXPECT_EQ(check(L"C:\\Inkvane"), LocationRefusal::NotEnoughSpace);
   EXPECT_EQ(NoticeFor(LocationRefusal::None), nullptr);

@@ -18,7 +18,8 @@ TEST(LauncherPath, EveryFolderTheInstallAcceptsFitsAndNothingIsCutShort) {
 }
 
 TEST(LauncherPath, NothingWhoseFolderDependsOnTheWorkingFolder) {
-  for (const wchar_t* folder : {L"", L"Apps", L"\\Apps", L"C:Apps", L"1:\\Apps"})
+  for (const wchar_t* folder : {L"", L"Apps", L"\\Apps", L"C:Apps", L"1:\\Apps", L"C:\\Apps ",
+                              L"\\\\?\\C:\\Apps"})
     EXPECT_FALSE(LauncherPath(folder)) << "folder \"" << folder << "\"";
   EXPECT_TRUE(LauncherPath(L"d:/Apps"));
 }

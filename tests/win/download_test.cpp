@@ -25,7 +25,9 @@
 // Names the results in failure messages.
 void PrintTo(DownloadResult result, std::ostream* out) {
   static const char* const names[] = {"succeeded", "no download folder", "failed", "aborted",
-                                      "HTTP status", "not from the vendor", "incomplete"};
+                                      "HTTP status", "not from the vendor", "incomplete",
+                                      "not from the publisher", "package in the way",
+                                      "not the download", "not held", "not started"};
   *out << names[static_cast<int>(result)];
 }
 

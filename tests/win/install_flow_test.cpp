@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "installer/control_ids.h"
+#include "installer/download_folder.h"
 #include "installer/downloader_dlg.h"
 #include "installer/install_flow.h"
 #include "installer/install_monitor.h"
@@ -141,6 +142,10 @@ unsigned __stdcall RunStepAfterDownload(void* pParam) {
   auto* const dlg = static_cast<CDownloaderDlg*>(pParam);
   {
     const CDownloaderDlg::WorkerRun run(*dlg);
+    // As the download leaves them: the folder and the package file held.
+    DWORD error = 0;
+    dlg->m_downloadFolderHold = HoldDownloadFolder(dlg->m_szDownloadDir, error);
+    dlg->m_packageHold = HoldFile(dlg->m_strPackagePath, error);
     dlg->RunPackage(TRUE);
   }
   ++g_runStepsEnded;
@@ -416,6 +421,7 @@ TEST_F(InstallFlowTest, APackageThatCannotBeHeldOrStartedFails) {
   RunStep();
   EXPECT_TRUE(PumpUntil([&] { return Shows(Screen::Failed); }, 10'000));
   EXPECT_FALSE(Reported("start")) << "a package that could not be held was started";
+  EXPECT_EQ(dlg.m_downloadOutcome.result, DownloadResult::kNotHeld);
   ::CloseHandle(writer);
 
   // A file that is no program: the shell cannot start it.
@@ -432,6 +438,7 @@ TEST_F(InstallFlowTest, APackageThatCannotBeHeldOrStartedFails) {
   RunStep();
   EXPECT_TRUE(PumpUntil([&] { return Shows(Screen::Failed); }, 10'000));
   EXPECT_EQ(ProbeFromAnotherProgram(L"write", kPackage), 0u) << "the hold is let go";
+  EXPECT_EQ(dlg.m_downloadOutcome.result, DownloadResult::kNotStarted);
 
   // A scanner that reads the new file for a moment delays the hold, and no more.
   dlg.ClearFailedScreen();

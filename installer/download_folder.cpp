@@ -1,0 +1,201 @@
+#include "installer/download_folder.h"
+
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <memory>
+
+#include "installer/download_folder_rules.h"
+#include "installer/install_progress.h"
+#include "installer/package_contract.h"
+
+namespace {
+
+struct LocalFreer {
+  void operator()(void* memory) const noexcept { ::LocalFree(memory); }
+};
+template <typename T>
+using LocalPtr = std::unique_ptr<T, LocalFreer>;
+
+std::wstring SidText(PSID sid) {
+  LPWSTR text = nullptr;
+  if (!sid || !::ConvertSidToStringSidW(sid, &text)) return {};
+  const LocalPtr<wchar_t> owned(text);
+  return text;
+}
+
+// The account this process runs as.
+std::wstring RunningAccount() {
+  HANDLE raw = nullptr;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &raw)) return {};
+  const UniqueHandle token(raw);
+  alignas(TOKEN_USER) BYTE buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+  DWORD size = 0;
+  if (!::GetTokenInformation(token.get(), TokenUser, buffer, sizeof buffer, &size)) return {};
+  return SidText(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid);
+}
+
+FolderSecurity ReadSecurity(HANDLE folder) {
+  PSID owner = nullptr;
+  PACL acl = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  FolderSecurity security;
+  if (::GetSecurityInfo(folder, SE_FILE_OBJECT,
+                        OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr,
+                        &acl, nullptr, &descriptor) != ERROR_SUCCESS)
+    return security;
+  const LocalPtr<void> owned(descriptor);
+  security.owner = SidText(owner);
+  security.hasAccessList = acl != nullptr;
+  for (DWORD i = 0; acl && i < acl->AceCount; ++i) {
+    void* ace = nullptr;
+    if (!::GetAce(acl, i, &ace)) {
+      security.owner.clear();  // an entry that cannot be read cannot be judged
+      break;
+    }
+    const auto* header = static_cast<const ACE_HEADER*>(ace);
+    AccessEntry entry;
+    entry.denies = header->AceType == ACCESS_DENIED_ACE_TYPE;
+    // Every ACE kind that carries a plain SID keeps it right after the mask; object ACEs
+    // (kinds 5 to 8) carry GUIDs first and are judged by mask alone, with no trustee.
+    const auto* plain = static_cast<const ACCESS_ALLOWED_ACE*>(ace);
+    entry.rights = plain->Mask;
+    if (header->AceType <= ACCESS_DENIED_ACE_TYPE)
+      entry.trustee = SidText(const_cast<DWORD*>(&plain->SidStart));
+    security.entries.push_back(std::move(entry));
+  }
+  return security;
+}
+
+// A handle on what stands at `path`, not following a link, shared for reading and writing
+// but not deleting.
+UniqueHandle OpenNoFollow(const std::wstring& path) {
+  return AdoptHandle(::CreateFileW(path.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                   nullptr));
+}
+
+FolderFacts ReadFacts(const std::wstring& folder, HANDLE handle, DWORD attributes) {
+  FolderFacts facts;
+  facts.exists = true;
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (handle && ::GetFileInformationByHandle(handle, &info)) attributes |= info.dwFileAttributes;
+  facts.isDirectory = attributes & FILE_ATTRIBUTE_DIRECTORY;
+  // Wine shows a link in the attributes read by name only; a handle's final path shows it
+  // on every system.
+  facts.isLink = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+                 (handle && !IsSamePath(FinalPathOf(handle), folder));
+  facts.trusted = handle && IsInstallersOwnFolder(ReadSecurity(handle), RunningAccount());
+  return facts;
+}
+
+bool CreateOwnFolder(const std::wstring& folder) {
+  PSECURITY_DESCRIPTOR raw = nullptr;
+  if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(
+          folder_security::kOwnFolderDescriptor, SDDL_REVISION_1, &raw, nullptr))
+    return false;
+  const LocalPtr<void> descriptor(raw);
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, raw, FALSE};
+  return ::CreateDirectoryW(folder.c_str(), &attributes) ||
+         ::GetLastError() == ERROR_ALREADY_EXISTS;  // judged again on the next round
+}
+
+// Takes a file, or a folder that is not the installer's own, out of the way: what in it is
+// the installer's (the package file, an empty progress folder) is removed, then the folder
+// if that emptied it; anything else stays, and the folder is renamed aside with it.
+bool TakeAside(const std::wstring& folder, bool isDirectory) {
+  if (isDirectory) {
+    RemoveLeftover(folder + L'\\' + package_contract::kPackageFileName);
+    ::RemoveDirectoryW((folder + L'\\' + package_contract::kProgressFolderName).c_str());
+    if (::RemoveDirectoryW(folder.c_str())) return true;
+  }
+  for (unsigned n = ::GetTickCount(), tries = 0; tries < 10; ++n, ++tries) {
+    wchar_t suffix[16];
+    ::wsprintfW(suffix, L".aside-%08x", n);
+    if (::MoveFileExW(folder.c_str(), (folder + suffix).c_str(), 0)) return true;
+    if (::GetLastError() != ERROR_ALREADY_EXISTS && ::GetLastError() != ERROR_FILE_EXISTS)
+      return false;
+  }
+  return false;
+}
+
+}  // namespace
+
+UniqueHandle HoldDownloadFolder(const std::wstring& folder, DWORD& error) {
+  // Each round either holds a folder that passed, or changes what stands at the path; a
+  // path that other programs keep changing under us fails after a few.
+  for (int round = 0; round < 4; ++round) {
+    const DWORD attributes = ::GetFileAttributesW(folder.c_str());
+    FolderFacts facts;
+    UniqueHandle handle;
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+      handle = OpenNoFollow(folder);
+      facts = ReadFacts(folder, handle.get(), attributes);
+    } else if (::GetLastError() != ERROR_FILE_NOT_FOUND) {
+      error = ::GetLastError();
+      return nullptr;
+    }
+    bool stepDone = false;
+    switch (DecideDownloadFolder(facts)) {
+      case FolderStep::kUse:
+        error = ERROR_SUCCESS;
+        return handle;
+      case FolderStep::kCreate:
+        stepDone = CreateOwnFolder(folder);
+        break;
+      case FolderStep::kRemoveLink:
+        handle.reset();
+        stepDone = (facts.isDirectory ? ::RemoveDirectoryW(folder.c_str())
+                                      : ::DeleteFileW(folder.c_str())) != FALSE;
+        break;
+      case FolderStep::kTakeAside:
+        handle.reset();
+        stepDone = TakeAside(folder, facts.isDirectory);
+        break;
+    }
+    if (!stepDone) {
+      error = ::GetLastError();
+      return nullptr;
+    }
+  }
+  error = ERROR_ACCESS_DENIED;
+  return nullptr;
+}
+
+DWORD RemoveLeftover(const std::wstring& path) {
+  DWORD error = ERROR_SUCCESS;
+  for (int attempt = 1; attempt <= kHoldAttempts; ++attempt) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return ERROR_SUCCESS;
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+      ::SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    if (::DeleteFileW(path.c_str())) return ERROR_SUCCESS;
+    error = ::GetLastError();
+    // A scanner reading the file lets go soon; a folder in its place, or a file that another
+    // program keeps open, will not.
+    if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) break;
+    ::Sleep(kHoldRetryMs);
+  }
+  return ::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES ? ERROR_SUCCESS : error;
+}
+
+UniqueHandle HoldFile(const std::wstring& path, DWORD& error) {
+  for (int attempt = 1;; ++attempt) {
+    UniqueHandle file = AdoptHandle(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                                  nullptr, OPEN_EXISTING,
+                                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    error = file ? ERROR_SUCCESS : ::GetLastError();
+    if (file || attempt == kHoldAttempts) return file;
+    if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) return nullptr;
+    ::Sleep(kHoldRetryMs);
+  }
+}
+
+std::wstring FinalPathOf(HANDLE handle) {
+  wchar_t path[MAX_PATH + 8];
+  const DWORD length =
+      ::GetFinalPathNameByHandleW(handle, path, static_cast<DWORD>(std::size(path)), 0);
+  if (length == 0 || length >= std::size(path)) return {};
+  return std::wstring(path, length);
+}

@@ -1,0 +1,80 @@
+#pragma once
+// Whether the download folder may be trusted, and what to do with what stands at its path.
+// Portable: the Win32 side (download_folder.cpp) reads the folder through a handle and hands
+// the facts here as strings and numbers.
+//
+// The download folder sits at the root of a drive, where on Windows every user may create a
+// folder and change what they created. The installer runs elevated and starts the file it
+// downloads there, so it uses a folder only when no other account can change it or what is
+// made in it, and otherwise takes the folder out of the way and makes its own.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace folder_security {
+
+// Well-known accounts, as string SIDs.
+inline constexpr wchar_t kSystem[] = L"S-1-5-18";
+inline constexpr wchar_t kAdministrators[] = L"S-1-5-32-544";
+
+// The descriptor the installer gives the folder it makes: owner Administrators; full control
+// for SYSTEM and Administrators and read and execute for Users, each inherited by what the
+// folder will hold (the package's progress folder among it); nothing inherited from the drive.
+inline constexpr wchar_t kOwnFolderDescriptor[] =
+    L"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+
+// Access rights that change a folder or what is made in it: write data / add file, append /
+// add sub-folder, write extended attributes, delete child, write attributes, DELETE,
+// WRITE_DAC, WRITE_OWNER, generic all, generic write.
+inline constexpr std::uint32_t kChangeRights = 0x0002 | 0x0004 | 0x0010 | 0x0040 | 0x0100 |
+                                               0x0001'0000 | 0x0004'0000 | 0x0008'0000 |
+                                               0x1000'0000 | 0x4000'0000;
+
+}  // namespace folder_security
+
+// One entry of a folder's access list. Inherit-only entries count like any other: they
+// grant their rights on what is made in the folder.
+struct AccessEntry {
+  bool denies = false;  // an access-denied entry; every other kind is taken as granting
+  std::wstring trustee;  // string SID
+  std::uint32_t rights = 0;
+};
+
+// A folder's owner and access list, as read from the folder.
+struct FolderSecurity {
+  std::wstring owner;          // string SID; empty when none could be read
+  bool hasAccessList = false;  // false: no list at all, which grants everyone everything
+  std::vector<AccessEntry> entries;
+};
+
+// True when the folder is owned by SYSTEM, Administrators or `runningAccount` (the account
+// this process runs as), has an access list, and that list grants no other account any of
+// folder_security::kChangeRights. Deny entries only take rights away and are not counted.
+bool IsInstallersOwnFolder(const FolderSecurity& security, std::wstring_view runningAccount);
+
+// What stands at the download folder's path.
+struct FolderFacts {
+  bool exists = false;
+  bool isDirectory = false;
+  // A symbolic link, junction or mount point, or a handle whose final path is not the
+  // folder's own: opening the name leads somewhere else.
+  bool isLink = false;
+  bool trusted = false;  // IsInstallersOwnFolder on what the handle reads
+};
+
+enum class FolderStep {
+  kUse,       // the installer's own folder: hold it and download into it
+  kCreate,    // nothing there: make the folder with kOwnFolderDescriptor
+  kRemoveLink,  // remove the link itself, never what it leads to; then make the folder
+  kTakeAside,   // a file, or a folder that is not the installer's own: empty what is the
+                // installer's, remove it if that empties it, else rename it aside; then make
+                // the folder. Never deleted with what it holds.
+};
+
+FolderStep DecideDownloadFolder(const FolderFacts& facts);
+
+// Whether a handle's final path (as the platform reports it, maybe with the "\\?\" prefix)
+// names `expected`, without regard to case.
+bool IsSamePath(std::wstring_view finalPath, std::wstring_view expected);
