@@ -216,6 +216,30 @@ TEST_F(DownloadTest, EveryRefusedOrBrokenResponseEndsInFailureAndLeavesTheProces
   EXPECT_EQ(ReadWholeFile(dlg.m_strPackagePath), package);
 }
 
+TEST_F(DownloadTest, AFileSwappedInWhileTheBodyArrivesIsNeverTakenForThePackage) {
+  // Another program puts a larger file at the package's path after the installer cleared it,
+  // and keeps it open for reading: the moniker cannot copy its download over it, and still
+  // reports success.
+  const std::string package = TestBytes(200'000, 5), planted = TestBytes(400'000, 6);
+  vendor.Set(vendor.ServeFile("package-swap.bin", package) +
+             R"(, "pause_after": 100000, "pause_seconds": 1)");
+  ::DeleteFileW(ExpectedPackagePath().c_str());
+  HANDLE plant = INVALID_HANDLE_VALUE;
+  EXPECT_FALSE(Download([&] {
+    if (paints.empty()) return false;  // under way: the path was cleared before the request
+    std::ofstream(std::filesystem::path(ExpectedPackagePath()), std::ios::binary) << planted;
+    plant = ::CreateFileW(ExpectedPackagePath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return true;
+  }));
+  ASSERT_NE(plant, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(dlg.m_downloadOutcome.result, DownloadResult::kNotTheDownload);
+  EXPECT_FALSE(dlg.m_packageHold) << "a failed download keeps nothing held for the run step";
+  EXPECT_EQ(ReadWholeFile(ExpectedPackagePath()), planted);
+  ::CloseHandle(plant);
+  ::DeleteFileW(ExpectedPackagePath().c_str());
+}
+
 TEST_F(DownloadTest, UnannouncedSlowOrRedirectedBodiesArriveWhole) {
   const std::string package = TestBytes(256 * 1024 + 3, 4);
   const std::string served = vendor.ServeFile("package-256k.bin", package);
