@@ -7,7 +7,6 @@
 
 #include "installer/download_folder_rules.h"
 #include "installer/install_progress.h"
-#include "installer/package_contract.h"
 
 namespace {
 
@@ -82,10 +81,8 @@ FolderFacts ReadFacts(const std::wstring& folder, HANDLE handle, DWORD attribute
   BY_HANDLE_FILE_INFORMATION info{};
   if (handle && ::GetFileInformationByHandle(handle, &info)) attributes |= info.dwFileAttributes;
   facts.isDirectory = attributes & FILE_ATTRIBUTE_DIRECTORY;
-  // Wine shows a link in the attributes read by name only; a handle's final path shows it
-  // on every system.
-  facts.isLink = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
-                 (handle && !IsSamePath(FinalPathOf(handle), folder));
+  facts.isLink = attributes & FILE_ATTRIBUTE_REPARSE_POINT;
+  facts.leadsElsewhere = !handle || !IsSamePath(FinalPathOf(handle), folder);
   facts.trusted = handle && IsInstallersOwnFolder(ReadSecurity(handle), RunningAccount());
   return facts;
 }
@@ -101,15 +98,8 @@ bool CreateOwnFolder(const std::wstring& folder) {
          ::GetLastError() == ERROR_ALREADY_EXISTS;  // judged again on the next round
 }
 
-// Takes a file, or a folder that is not the installer's own, out of the way: what in it is
-// the installer's (the package file, an empty progress folder) is removed, then the folder
-// if that emptied it; anything else stays, and the folder is renamed aside with it.
-bool TakeAside(const std::wstring& folder, bool isDirectory) {
-  if (isDirectory) {
-    RemoveLeftover(folder + L'\\' + package_contract::kPackageFileName);
-    ::RemoveDirectoryW((folder + L'\\' + package_contract::kProgressFolderName).c_str());
-    if (::RemoveDirectoryW(folder.c_str())) return true;
-  }
+// Renames what stands at `folder` aside, with all it holds: it may be another user's.
+bool TakeAside(const std::wstring& folder) {
   for (unsigned n = ::GetTickCount(), tries = 0; tries < 10; ++n, ++tries) {
     wchar_t suffix[16];
     ::wsprintfW(suffix, L".aside-%08x", n);
@@ -151,7 +141,10 @@ UniqueHandle HoldDownloadFolder(const std::wstring& folder, DWORD& error) {
         break;
       case FolderStep::kTakeAside:
         handle.reset();
-        stepDone = TakeAside(folder, facts.isDirectory);
+        stepDone = TakeAside(folder);
+        break;
+      case FolderStep::kRefuse:
+        ::SetLastError(ERROR_CANT_ACCESS_FILE);
         break;
     }
     if (!stepDone) {

@@ -16,6 +16,7 @@ bool IsInstallersOwnFolder(const FolderSecurity& security, std::wstring_view run
 
 FolderStep DecideDownloadFolder(const FolderFacts& facts) {
   if (!facts.exists) return FolderStep::kCreate;
+  if (facts.leadsElsewhere) return FolderStep::kRefuse;
   if (facts.isLink) return FolderStep::kRemoveLink;
   if (facts.isDirectory && facts.trusted) return FolderStep::kUse;
   return FolderStep::kTakeAside;

@@ -58,19 +58,21 @@ bool IsInstallersOwnFolder(const FolderSecurity& security, std::wstring_view run
 struct FolderFacts {
   bool exists = false;
   bool isDirectory = false;
-  // A symbolic link, junction or mount point, or a handle whose final path is not the
-  // folder's own: opening the name leads somewhere else.
-  bool isLink = false;
+  bool isLink = false;  // a symbolic link, junction or mount point
+  // Opening the name without following links still led somewhere else (the handle's final
+  // path is another): the platform follows what stands there, so removing or renaming it
+  // would act on what it leads to. Wine does so with a Unix symbolic link.
+  bool leadsElsewhere = false;
   bool trusted = false;  // IsInstallersOwnFolder on what the handle reads
 };
 
 enum class FolderStep {
-  kUse,       // the installer's own folder: hold it and download into it
-  kCreate,    // nothing there: make the folder with kOwnFolderDescriptor
+  kUse,         // the installer's own folder: hold it and download into it
+  kCreate,      // nothing there: make the folder with kOwnFolderDescriptor
   kRemoveLink,  // remove the link itself, never what it leads to; then make the folder
-  kTakeAside,   // a file, or a folder that is not the installer's own: empty what is the
-                // installer's, remove it if that empties it, else rename it aside; then make
-                // the folder. Never deleted with what it holds.
+  kTakeAside,   // a file, or a folder that is not the installer's own: rename it aside with
+                // all it holds, never delete it; then make the folder
+  kRefuse,      // nothing can be done to it safely: the download fails
 };
 
 FolderStep DecideDownloadFolder(const FolderFacts& facts);

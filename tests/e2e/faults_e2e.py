@@ -5,7 +5,7 @@ user ends on and what then holds on disk, in the registry and in the process tab
 
     faults_e2e.py BUILD_DIR CASE
     CASE: faults-refused | faults-broken | faults-lengths | faults-package | faults-uninstall
-          | faults-dpi
+          | faults-planted | faults-dpi
 
 Rows that end on Failed share one installer: the next row's fault is set and retry pressed.
 A row that fails is reported by name, the installer is started afresh, and the other rows
@@ -14,9 +14,11 @@ Closing in each phase is covered by commands_e2e.py (Ready, Installing while dow
 while the package runs, Failed, Finished) and flow_e2e.py (twenty closes from outside
 mid-download and mid-install); the stall row here adds the close of a stalled download.
 """
+import os
 import shutil
 import sys
 import time
+from pathlib import Path
 
 from e2e_session import Failure, check, main
 from commands_e2e import BOX_YES, LoopbackInstaller
@@ -29,6 +31,9 @@ from vendor_client import file_digest  # noqa: E402
 
 FOLDER = "G:\\InkvaneFaults"
 STALL = 65_536
+DOWNLOAD_FOLDER = "C:\\" + contract.kDownloadFolderName
+PACKAGE_PATH = DOWNLOAD_FOLDER + "\\" + contract.kPackageFileName
+PLANTED = "exit-early"  # the planted program's stand-in variant: its start names it
 
 
 class Matrix:
@@ -279,31 +284,192 @@ def row_not_a_windows_program(m):
     check(not others, f"a dialog came up: {others}")
 
 
-def row_download_folder_cannot_be_made(m):
+def hold(m, windows_path, seconds=20):
+    """Another program keeps WINDOWS_PATH open for reading, sharing only reading, for SECONDS
+    from the moment this returns; its process."""
+    holder = m.session.start_installer("hold", windows_path, str(seconds),
+                                       exe="tests/inkvane_file_probe.exe")
+    wait_until(lambda: m.session.helper("inkvane_file_probe.exe", "write", windows_path).returncode
+               == 32, f"another program to hold {windows_path}", timeout=30)
+    return holder
+
+
+def let_go(holder):
+    wait_until(lambda: holder.poll() is not None, "the other program to let go", timeout=60)
+
+
+def asides(m):
+    """What the installer renamed aside at the download folder's path."""
     download = m.flow.download
-    aside = download.with_name(download.name + "-faults-aside")
-    download.rename(aside)
+    return sorted(download.parent.glob(download.name + ".aside-*"))
+
+
+def row_download_folder_cannot_be_made(m):
+    # A file where the download folder goes is renamed aside, never deleted; while another
+    # program holds it, it cannot be, and the download fails before the server is asked.
+    download = m.flow.download
+    kept = download.with_name(download.name + "-faults-kept")
+    download.rename(kept)
+    text = b"a file where the download folder goes"
 
     def restore():
-        if download.is_file():
-            download.unlink()
-        if aside.exists():
-            aside.rename(download)
+        for aside in asides(m):
+            check(aside.read_bytes() == text, f"{aside.name} is not the file renamed aside")
+            aside.unlink()
+        if download.exists():
+            shutil.rmtree(download)
+        if kept.exists():
+            kept.rename(download)
     m.session.cleanups.append(restore)
     try:
-        download.write_bytes(b"a file where the download folder goes")
+        download.write_bytes(text)
         m.play("instant-100")
-        m.press()
+        holder = None
+
+        def prepare():
+            nonlocal holder
+            holder = hold(m, DOWNLOAD_FOLDER)
+        m.press(prepare)
         m.wait_screen(FAILED)
-        check(download.read_bytes() == b"a file where the download folder goes",
-              "the file in the folder's place changed")
+        check(download.read_bytes() == text, "the file in the folder's place changed")
         check(not m.package_requests(), "the package was requested without a folder to keep it")
         m.registry()
         check(m.installer.process.poll() is None, "the installer ended")
         check(not processes_running(contract.kPackageFileName, m.session.prefix),
               "a package process runs")
+        let_go(holder)
+        m.press()  # not start(): its clean-up would look inside the file
+        m.finished_whole()
+        check(len(asides(m)) == 1, f"renamed aside: {[a.name for a in asides(m)]}")
+        m.fresh()
     finally:
         restore()
+
+
+# -- what others put at the package's path or the download folder's: never started
+
+def plant(m):
+    """A different, larger program at the package's path, which records its start as the
+    planted variant; its bytes."""
+    made = m.session.build / "e2e-packages" / "planted.exe"
+    made.parent.mkdir(exist_ok=True)
+    standin.make_variant(m.session.build / "inkvane_standin.exe", made, PLANTED)
+    with open(made, "ab") as padding:
+        padding.write(bytes(m.flow.served().stat().st_size))
+    m.flow.download.mkdir(exist_ok=True)
+    shutil.copyfile(made, m.flow.package)
+    return made.read_bytes()
+
+
+def planted_never_started(m):
+    check(not [e for e in m.flow.report("start") if e.get("slot", "").startswith(PLANTED)],
+          "the planted program was started")
+
+
+def failed_unasked(m):
+    """Failed before the server was asked, nothing started."""
+    m.wait_screen(FAILED)
+    check(not m.package_requests(), "the server was asked for the package")
+    m.registry()
+    planted_never_started(m)
+    check(not [p for p in processes_running(contract.kPackageFileName, m.session.prefix)
+               if b"inkvane_file_probe" not in Path(f"/proc/{p}/cmdline").read_bytes()],
+          "a package process runs")
+
+
+def row_planted_program_held_open(m):
+    m.play("instant-100")
+    planted, holder = None, None
+
+    def prepare():
+        nonlocal planted, holder
+        planted = plant(m)
+        holder = hold(m, PACKAGE_PATH)
+    m.start(prepare=prepare)
+    failed_unasked(m)
+    check(m.flow.package.read_bytes() == planted, "the planted program changed")
+    let_go(holder)
+    m.start()
+    m.finished_whole()
+    planted_never_started(m)
+    m.fresh()
+
+
+def row_planted_program_read_only(m):
+    m.play("instant-100")
+    m.start(prepare=lambda: (plant(m), os.chmod(m.flow.package, 0o444)))
+    m.finished_whole()
+    planted_never_started(m)
+    m.fresh()
+
+
+def row_folder_in_the_package_place(m):
+    m.play("instant-100")
+
+    def prepare():
+        m.flow.package.mkdir(parents=True)
+        (m.flow.package / "inside.txt").write_text("kept")
+    m.start(prepare=prepare)
+    failed_unasked(m)
+    check((m.flow.package / "inside.txt").read_text() == "kept", "the folder's content changed")
+    shutil.rmtree(m.flow.package)
+    m.start()
+    m.finished_whole()
+    m.fresh()
+
+
+def row_download_folder_others_may_change(m):
+    # Every account may write in the folder (a Unix mode of 0777, which Wine reports as
+    # Everyone's right to change it), and it holds another user's file: it is renamed aside
+    # with that file, and the installer makes its own, which Wine keeps as mode 0750.
+    m.play("instant-100")
+    m.session.cleanups.append(lambda: [shutil.rmtree(a, ignore_errors=True) for a in asides(m)])
+
+    def prepare():
+        m.flow.download.mkdir(exist_ok=True)
+        (m.flow.download / "others.txt").write_text("another user's")
+        os.chmod(m.flow.download, 0o777)
+        plant(m)
+    m.start(prepare=prepare)
+    m.finished_whole()
+    planted_never_started(m)
+    moved = [a for a in asides(m) if (a / "others.txt").exists()]
+    check(len(moved) == 1 and (moved[0] / "others.txt").read_text() == "another user's",
+          f"the other user's file was not kept aside: {[a.name for a in asides(m)]}")
+    mode = m.flow.download.stat().st_mode & 0o777
+    check(mode == 0o750, f"the new download folder has mode {mode:o}, not 750")
+    m.fresh()
+
+
+def row_download_folder_is_a_link(m):
+    # Wine opens, removes and renames what a Unix link leads to, even when told not to follow
+    # it: the installer touches nothing there and fails before the server is asked.
+    m.play("instant-100")
+    download = m.flow.download
+    target = download.with_name(download.name + "-link-target")
+    planted = None
+
+    def restore():
+        if download.is_symlink():
+            download.unlink()
+        shutil.rmtree(target, ignore_errors=True)
+    m.session.cleanups.append(restore)
+
+    def prepare():
+        nonlocal planted
+        if download.exists():
+            shutil.rmtree(download)
+        target.mkdir(exist_ok=True)
+        download.symlink_to(target.name)
+        planted = plant(m)
+    m.start(prepare=prepare)
+    failed_unasked(m)
+    check(download.is_symlink() and (target / contract.kPackageFileName).read_bytes() == planted,
+          "the link or what it led to was changed")
+    restore()
+    m.start()
+    m.finished_whole()
+    m.fresh()
 
 
 # -- bodies without a (true) length, and slow ones: each installs
@@ -422,6 +588,9 @@ CHAINS = {
     "faults-package": [row_stall, row_package_never_writes_100, row_package_exits_early,
                        row_garbage_in_the_progress_file],
     "faults-uninstall": [row_uninstall_while_downloading],
+    "faults-planted": [row_planted_program_held_open, row_planted_program_read_only,
+                       row_folder_in_the_package_place, row_download_folder_others_may_change,
+                       row_download_folder_is_a_link],
     "faults-dpi": [row_404, row_not_a_windows_program, row_retry_on_a_healthy_server],
 }
 CASES = {name: (lambda rows: lambda session: Matrix(session).run(rows))(rows)

@@ -62,13 +62,17 @@ TEST(DownloadFolderRules, OnlyTrustedOwnersAndNoChangeRightsForAnyoneElse) {
 }
 
 TEST(DownloadFolderRules, WhatStandsAtThePathDecidesTheStep) {
+  // exists, isDirectory, isLink, leadsElsewhere, trusted
   EXPECT_EQ(DecideDownloadFolder({}), FolderStep::kCreate);
-  EXPECT_EQ(DecideDownloadFolder({true, true, false, true}), FolderStep::kUse);
-  EXPECT_EQ(DecideDownloadFolder({true, true, true, true}), FolderStep::kRemoveLink)
+  EXPECT_EQ(DecideDownloadFolder({true, true, false, false, true}), FolderStep::kUse);
+  EXPECT_EQ(DecideDownloadFolder({true, true, true, false, true}), FolderStep::kRemoveLink)
       << "a link is never used, whatever it leads to";
-  EXPECT_EQ(DecideDownloadFolder({true, false, true, false}), FolderStep::kRemoveLink);
-  EXPECT_EQ(DecideDownloadFolder({true, true, false, false}), FolderStep::kTakeAside);
-  EXPECT_EQ(DecideDownloadFolder({true, false, false, true}), FolderStep::kTakeAside)
+  EXPECT_EQ(DecideDownloadFolder({true, false, true, false, false}), FolderStep::kRemoveLink);
+  EXPECT_EQ(DecideDownloadFolder({true, true, true, true, true}), FolderStep::kRefuse)
+      << "a link that the platform follows even when told not to cannot be removed as a link";
+  EXPECT_EQ(DecideDownloadFolder({true, true, false, true, true}), FolderStep::kRefuse);
+  EXPECT_EQ(DecideDownloadFolder({true, true, false, false, false}), FolderStep::kTakeAside);
+  EXPECT_EQ(DecideDownloadFolder({true, false, false, false, true}), FolderStep::kTakeAside)
       << "a file in the folder's place";
 
   EXPECT_TRUE(IsSamePath(L"\\\\?\\c:\\VARNIX", L"C:\\varnix"));
