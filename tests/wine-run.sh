@@ -216,24 +216,24 @@ REG
   echo "$prefix"
 }
 
-free_display() {
-  local n
-  for n in $(seq 90 199); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || { echo "$n"; return; }
-  done
-  fail "no display: every X display number from 90 to 199 is taken"
-}
-
+# Xvfb picks a free display number itself (-displayfd) and writes it once it listens. A
+# number chosen here from the free ones could be taken by another suite's Xvfb before this one
+# binds it; both suites would then share one screen and one pointer, and this suite's Xvfb
+# would be the one that failed.
 start_xvfb() {  # LOG; sets xvfb_display and xvfb_pid
-  local n
-  n=$(free_display)
-  Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp </dev/null >"$1" 2>&1 &
+  local number_file n=
+  number_file=$(mktemp "${TMPDIR:-/tmp}/wine-run-display.XXXXXX")
+  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp </dev/null >"$1" 2>&1 3>"$number_file" &
   xvfb_pid=$!
-  for _ in $(seq 100); do
-    [ -e "/tmp/.X11-unix/X$n" ] && break
+  for _ in $(seq 200); do
+    n=$(tr -dc 0-9 <"$number_file")
+    [ -n "$n" ] && [ -e "/tmp/.X11-unix/X$n" ] && break
+    kill -0 "$xvfb_pid" 2>/dev/null || break
     sleep 0.05
   done
-  [ -e "/tmp/.X11-unix/X$n" ] || fail "no display: Xvfb :$n did not start" "$1"
+  rm -f "$number_file"
+  [ -n "$n" ] && [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$xvfb_pid" 2>/dev/null ||
+    fail "no display: Xvfb did not start within 10 s" "$1"
   say "Xvfb :$n (pid $xvfb_pid)"
   xvfb_display=":$n"
 }
