@@ -6,8 +6,9 @@
 //
 // It moves the progress bar (g_pDownloaderDlg->m_progress) forwards, passes on the user's
 // abort request, and makes the moniker give up on a response that is not the vendor's: a
-// redirect away from https at the vendor's host (or a listed content host), a TLS session that is not verified, or a
-// status other than 200. Returning E_ABORT from a notification ends the download.
+// redirect away from https at the vendor's host or a listed content host, a TLS session that
+// is not verified, or a status other than 200. Returning E_ABORT from a notification ends the
+// download.
 
 #include <windows.h>
 #include <urlmon.h>

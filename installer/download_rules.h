@@ -3,9 +3,8 @@
 // Portable: no Windows headers.
 //
 // The installer runs elevated and starts what it downloads, so the package counts only when
-// it came over verified TLS from the vendor's host (or a content host the build names) with
-// status 200, and at least as many
-// bytes reached the disk as the server announced.
+// it came over verified TLS from the vendor's host (or a content host the build lists) with
+// status 200, and at least as many bytes reached the disk as the server announced.
 
 #include <cstdint>
 #include <optional>
