@@ -294,11 +294,11 @@ case "${1:-}" in
       keeper_log="$state/desktop-dpi$d.log"
       "$loader" "$build/tests/inkvane_desktop_keeper.exe" </dev/null >"$keeper_log" 2>&1 &
       for _ in $(seq 300); do
-        grep -q ready "$keeper_log" && break
+        grep -qs ready "$keeper_log" && break
         kill -0 $! 2>/dev/null || break
         sleep 0.05
       done
-      if ! grep -q ready "$keeper_log"; then
+      if ! grep -qs ready "$keeper_log"; then
         cause=$(diagnose "$keeper_log")
         fail "${cause:-the desktop did not start in $WINEPREFIX}" "$keeper_log"
       fi
