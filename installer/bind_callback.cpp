@@ -45,7 +45,8 @@ std::wstring FinalUrl(IWinInetHttpInfo& info) {
 
 }  // namespace
 
-CBindCallback::CBindCallback(std::wstring_view origin) : m_strOrigin(origin) {}
+CBindCallback::CBindCallback(std::wstring_view origin, std::wstring_view downloadHosts)
+    : m_strOrigin(origin), m_strDownloadHosts(downloadHosts) {}
 
 CBindCallback::~CBindCallback() = default;
 
@@ -73,7 +74,7 @@ HRESULT CBindCallback::OnProgress(ULONG ulProgress, ULONG ulProgressMax, ULONG u
   // Windows reports each redirect here; Wine follows them silently, which the response
   // check below catches.
   if (ulStatusCode == BINDSTATUS_REDIRECTING &&
-      !IsVendorUrl(m_strOrigin, szStatusText ? szStatusText : L""))
+      !IsVendorUrl(m_strOrigin, m_strDownloadHosts, szStatusText ? szStatusText : L""))
     return Refuse(DownloadResult::kNotFromVendor);
   if (!m_check.checked && FollowsResponse(ulStatusCode)) {
     const DownloadResult verdict = InspectResponse();
@@ -135,7 +136,7 @@ DownloadResult CBindCallback::InspectResponse() {
                                 &size, nullptr, nullptr)) && length > 0)
     m_check.announcedLength = length;
 
-  return JudgeResponse(m_strOrigin, url, verified, m_check.httpStatus);
+  return JudgeResponse(m_strOrigin, m_strDownloadHosts, url, verified, m_check.httpStatus);
 }
 
 HRESULT CBindCallback::Refuse(DownloadResult why) {

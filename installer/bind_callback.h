@@ -6,8 +6,9 @@
 //
 // It moves the progress bar (g_pDownloaderDlg->m_progress) forwards, passes on the user's
 // abort request, and makes the moniker give up on a response that is not the vendor's: a
-// redirect away from https at the vendor's host, a TLS session that is not verified, or a
-// status other than 200. Returning E_ABORT from a notification ends the download.
+// redirect away from https at the vendor's host or a listed content host, a TLS session that
+// is not verified, or a status other than 200. Returning E_ABORT from a notification ends the
+// download.
 
 #include <windows.h>
 #include <urlmon.h>
@@ -20,8 +21,9 @@
 
 class CBindCallback : public IBindStatusCallback {
 public:
-  // `origin`: the vendor's origin ("https://host[:port]") whose host must answer.
-  explicit CBindCallback(std::wstring_view origin);
+  // `origin`: the vendor's origin ("https://host[:port]") whose host must answer, or one of
+  // `downloadHosts` (host names separated by ';') after a redirect.
+  CBindCallback(std::wstring_view origin, std::wstring_view downloadHosts);
   CBindCallback(const CBindCallback&) = delete;
   CBindCallback& operator=(const CBindCallback&) = delete;
 
@@ -59,6 +61,7 @@ private:
   HRESULT Refuse(DownloadResult why);
 
   const std::wstring m_strOrigin;
+  const std::wstring m_strDownloadHosts;
   Microsoft::WRL::ComPtr<IBinding> m_pBinding;
   ResponseCheck m_check;
 };

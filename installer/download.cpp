@@ -54,7 +54,7 @@ BOOL CDownloaderDlg::QueryDesktopFolder(wchar_t* path) {
 }
 
 BOOL CDownloaderDlg::DownloadPackage() {
-  CBindCallback callback(VendorOrigin());
+  CBindCallback callback(VendorOrigin(), DownloadHosts());
   const std::wstring url = PackageUrl(VendorOrigin());
   m_downloadFolderHold.reset();
   m_packageHold.reset();

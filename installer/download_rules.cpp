@@ -46,17 +46,25 @@ std::wstring PackageUrl(std::wstring_view origin) {
   return std::wstring(origin) + package_contract::kDownloadPathAndQuery;
 }
 
-bool IsVendorUrl(std::wstring_view origin, std::wstring_view url) {
+bool IsVendorUrl(std::wstring_view origin, std::wstring_view downloadHosts, std::wstring_view url) {
   const auto vendor = Split(origin);
   const auto candidate = Split(url);
-  return vendor && candidate && !candidate->userInfo &&
-         SameIgnoringCase(candidate->scheme, L"https") &&
-         SameIgnoringCase(candidate->host, vendor->host);
+  if (!vendor || !candidate || candidate->userInfo || !SameIgnoringCase(candidate->scheme, L"https"))
+    return false;
+  if (SameIgnoringCase(candidate->host, vendor->host)) return true;
+  while (!downloadHosts.empty()) {
+    const auto end = std::min(downloadHosts.find(L';'), downloadHosts.size());
+    const std::wstring_view listed = downloadHosts.substr(0, end);
+    if (!listed.empty() && SameIgnoringCase(candidate->host, listed)) return true;
+    downloadHosts.remove_prefix(std::min(end + 1, downloadHosts.size()));
+  }
+  return false;
 }
 
-DownloadResult JudgeResponse(std::wstring_view origin, std::wstring_view finalUrl,
-                             bool tlsVerified, unsigned httpStatus) {
-  if (!tlsVerified || !IsVendorUrl(origin, finalUrl)) return DownloadResult::kNotFromVendor;
+DownloadResult JudgeResponse(std::wstring_view origin, std::wstring_view downloadHosts,
+                             std::wstring_view finalUrl, bool tlsVerified, unsigned httpStatus) {
+  if (!tlsVerified || !IsVendorUrl(origin, downloadHosts, finalUrl))
+    return DownloadResult::kNotFromVendor;
   if (httpStatus != 200) return DownloadResult::kHttpStatus;
   return DownloadResult::kSucceeded;
 }

@@ -3,8 +3,8 @@
 // Portable: no Windows headers.
 //
 // The installer runs elevated and starts what it downloads, so the package counts only when
-// it came over verified TLS from the vendor's host with status 200, and at least as many
-// bytes reached the disk as the server announced.
+// it came over verified TLS from the vendor's host (or a content host the build lists) with
+// status 200, and at least as many bytes reached the disk as the server announced.
 
 #include <cstdint>
 #include <optional>
@@ -52,15 +52,16 @@ struct ResponseCheck {
 // The package's URL: the vendor's origin ("https://host[:port]") and the fixed path and query.
 std::wstring PackageUrl(std::wstring_view origin);
 
-// True when `url` is https at the host of `origin`, whatever its port, path and query: TLS
-// vouches for the host name, and a redirect within the vendor's host is the vendor's own.
-// Host names compare without regard to case; a URL with user information never matches.
-bool IsVendorUrl(std::wstring_view origin, std::wstring_view url);
+// True when `url` is https at the host of `origin` or at one of `downloadHosts` (host names
+// separated by ';', the content hosts the vendor's address may redirect to), whatever its
+// port, path and query: TLS vouches for the host name. Host names compare without regard to
+// case; a URL with user information never matches.
+bool IsVendorUrl(std::wstring_view origin, std::wstring_view downloadHosts, std::wstring_view url);
 
 // The verdict on a response: kNotFromVendor unless its final URL is the vendor's (above) and
 // its TLS session verified, then kHttpStatus unless the status is 200; else kSucceeded.
-DownloadResult JudgeResponse(std::wstring_view origin, std::wstring_view finalUrl,
-                             bool tlsVerified, unsigned httpStatus);
+DownloadResult JudgeResponse(std::wstring_view origin, std::wstring_view downloadHosts,
+                             std::wstring_view finalUrl, bool tlsVerified, unsigned httpStatus);
 
 // The download folder for a desktop folder: its drive letter followed by ":\varnix". A path
 // that does not begin with a drive letter gives no letter (":\varnix"), which no file

@@ -7,6 +7,10 @@
 // (INKVANE_VENDOR_ORIGIN).
 const wchar_t* VendorOrigin();
 
+// Further hosts that the origin's download address may redirect to (INKVANE_DOWNLOAD_HOSTS):
+// host names separated by ';'. Empty: only the origin's host.
+const wchar_t* DownloadHosts();
+
 // The publisher whose Authenticode signature the package must carry before it starts
 // (INKVANE_PACKAGE_PUBLISHER): the signer certificate's subject common name. Empty: the
 // package is not checked.

@@ -46,6 +46,19 @@ expect "loader refused" "$out" 'output of the failed command' 'Exec format error
   'FAILED: this host cannot execute [36][24]-bit'
 [ $((SECONDS - start)) -lt 30 ] || { echo "FAILED: took $((SECONDS - start)) s"; failures=$((failures + 1)); }
 
+# A program that fails shows what it wrote to standard error and Wine's own messages, which
+# the live output leaves out. The tree's prefix is played as ready, the loader by a script.
+layout=$(sed -n 's/^prefix_layout="\(.*\)"$/\1/p' "$wine_run")
+test_drives=$(sed -n 's/^test_drives="\(.*\)"$/\1/p' "$wine_run")
+mkdir -p "$work/tree/wine/dpi96"
+echo "${layout//\$test_drives/$test_drives}" > "$work/tree/wine/dpi96/.ready"
+printf '#!/bin/sh\n[ "$1" = --version ] && { echo wine-8.0; exit 0; }\necho "0024:err:module:import_dll Library probe.dll not found" >&2\necho "probe: gave up" >&2\nexit 1\n' > "$work/fails"
+chmod +x "$work/fails"
+out=$(DISPLAY=:1999 INKVANE_DPI=96 WINE_RUN_LOADER32="$work/fails" WINE_RUN_LOADER64="$work/fails" \
+      "$wine_run" "$work/tree/InkvaneSetup.exe" 2>&1)
+expect "failed program" "$out" 'ended with exit status 1 after' '| probe: gave up' \
+  '| 0024:err:module:import_dll Library probe.dll not found'
+
 expect "no display" "$(DISPLAY=:1999 "$wine_run" --setup "$work/tree" 2>&1)" \
   "Can't open display" 'FAILED: no display: DISPLAY=:1999 cannot be opened'
 

@@ -31,8 +31,10 @@ shopt -s inherit_errexit
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 dpi=${INKVANE_DPI:-96}
-# A caller's own overrides (a test's) are kept, after the ones every run needs.
-export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
+# A caller's own overrides (a test's) are kept, after the ones every run needs. Wine's error
+# messages are on, so that a failed program's log holds them; the live output leaves them out.
+export WINEDEBUG=${WINEDEBUG:--all,err+all} WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
+wine_message='^([0-9a-f]+:)*(err|fixme|warn|trace):'  # Wine's own lines: "0024:err:module:..."
 # The loaders; the harness's own test replaces them to play a host that cannot run one.
 loader32=${WINE_RUN_LOADER32:-/usr/lib/wine/wine}
 loader64=${WINE_RUN_LOADER64:-/usr/lib/wine/wine64}
@@ -214,24 +216,24 @@ REG
   echo "$prefix"
 }
 
-free_display() {
-  local n
-  for n in $(seq 90 199); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || { echo "$n"; return; }
-  done
-  fail "no display: every X display number from 90 to 199 is taken"
-}
-
+# Xvfb picks a free display number itself (-displayfd) and writes it once it listens. A
+# number chosen here from the free ones could be taken by another suite's Xvfb before this one
+# binds it; both suites would then share one screen and one pointer, and this suite's Xvfb
+# would be the one that failed.
 start_xvfb() {  # LOG; sets xvfb_display and xvfb_pid
-  local n
-  n=$(free_display)
-  Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp </dev/null >"$1" 2>&1 &
+  local number_file n=
+  number_file=$(mktemp "${TMPDIR:-/tmp}/wine-run-display.XXXXXX")
+  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp </dev/null >"$1" 2>&1 3>"$number_file" &
   xvfb_pid=$!
-  for _ in $(seq 100); do
-    [ -e "/tmp/.X11-unix/X$n" ] && break
+  for _ in $(seq 200); do
+    n=$(tr -dc 0-9 <"$number_file")
+    [ -n "$n" ] && [ -e "/tmp/.X11-unix/X$n" ] && break
+    kill -0 "$xvfb_pid" 2>/dev/null || break
     sleep 0.05
   done
-  [ -e "/tmp/.X11-unix/X$n" ] || fail "no display: Xvfb :$n did not start" "$1"
+  rm -f "$number_file"
+  [ -n "$n" ] && [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$xvfb_pid" 2>/dev/null ||
+    fail "no display: Xvfb did not start within 10 s" "$1"
   say "Xvfb :$n (pid $xvfb_pid)"
   xvfb_display=":$n"
 }
@@ -292,11 +294,11 @@ case "${1:-}" in
       keeper_log="$state/desktop-dpi$d.log"
       "$loader" "$build/tests/inkvane_desktop_keeper.exe" </dev/null >"$keeper_log" 2>&1 &
       for _ in $(seq 300); do
-        grep -q ready "$keeper_log" && break
+        grep -qs ready "$keeper_log" && break
         kill -0 $! 2>/dev/null || break
         sleep 0.05
       done
-      if ! grep -q ready "$keeper_log"; then
+      if ! grep -qs ready "$keeper_log"; then
         cause=$(diagnose "$keeper_log")
         fail "${cause:-the desktop did not start in $WINEPREFIX}" "$keeper_log"
       fi
@@ -355,15 +357,40 @@ elif [ -z "${DISPLAY:-}" ]; then
   own_xvfb=$xvfb_pid
 fi
 
+# The program's standard error (with Wine's messages) reaches the caller as it comes, without
+# Wine's messages, and is kept in a log; a failed run prints the whole log, so that a failure
+# always shows what the program and Wine said. (A program's standard output goes straight to
+# the caller.)
+runs="$build/wine/runs"
+mkdir -p "$runs"
+name=$(basename "$program" .exe)
+log=$(mktemp "$runs/$name.XXXXXX.log")
 status=0
-"$loader" "$program" "$@" || status=$?
+started=$EPOCHREALTIME
+exec {errors}> >(tee "$log" | { grep --line-buffered -Ev "$wine_message" || true; } >&2)
+stream=$!
+"$loader" "$program" "$@" 2>&"$errors" {errors}>&- || status=$?
+exec {errors}>&-
+# tee ends when the program's standard error closes; a Wine process that the program left
+# running (a new wineserver or desktop) may hold it open, so wait a little, not forever.
+for _ in $(seq 40); do kill -0 "$stream" 2>/dev/null || break; sleep 0.05; done
 if [ "$status" -ne 0 ]; then
-  # The program's own output has gone to the caller (none at all where it crashed with its
-  # output still buffered); add its status, and a cause where the harness or the host is at
-  # fault rather than the program.
-  echo "wine-run: $(basename "$program") ended with exit status $status" >&2
-  cause=$(diagnose)
+  elapsed=$(awk -v a="$started" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.2f", b - a }')
+  echo "wine-run: $name.exe ended with exit status $status after ${elapsed} s" \
+       "(load average $(cut -d' ' -f1-3 /proc/loadavg))" >&2
+  if [ -s "$log" ]; then
+    echo "wine-run: its standard error, with Wine's messages ($log):" >&2
+    sed 's/^/  | /' "$log" >&2
+  else
+    echo "wine-run: it wrote nothing to standard error, and Wine reported no error ($log)" >&2
+  fi
+  if ! wineserver -k0 2>/dev/null; then
+    echo "wine-run: no wineserver runs in $WINEPREFIX any more" >&2
+  fi
+  cause=$(diagnose "$log")
   if [ -n "$cause" ]; then echo "wine-run: FAILED: $cause" >&2; fi
+else
+  rm -f "$log"
 fi
 if [ -n "$own_xvfb" ]; then
   wineserver -w

@@ -3,7 +3,7 @@
 # Nothing here is committed, and nothing is ever added to the host's trust store: the
 # Wine harness trusts ca.der in its test prefixes only, and native clients name ca.pem.
 #
-#   make-test-pki.sh OUTDIR     quick and silent when OUTDIR is complete already
+#   make-test-pki.sh OUTDIR [CONTENT_HOST]   quick and silent when OUTDIR is complete already
 #
 # OUTDIR then holds (the key of each NAME.pem in NAME.key.pem; NAME.der is NAME.pem as DER):
 #   ca.pem ca.key.pem ca.der         "Inkvane Test Root CA": the CA the test prefixes trust
@@ -17,23 +17,30 @@
 #                                    name as the publisher), from the untrusted CA
 #   codesign-*-chain.pem             each code-signing certificate followed by its CA,
 #                                    for osslsigncode -certs
+# and, with CONTENT_HOST (a second name of this machine, which a redirect may lead to), made
+# from the CAs above when missing or made for another name:
+#   content-host.pem                 TLS server certificate for CONTENT_HOST, from the CA
+#   untrusted-content-host.pem       TLS server certificate for CONTENT_HOST, from the untrusted CA
+#   content-host.name                CONTENT_HOST
 set -Eeuo pipefail
 
-if [ $# -ne 1 ]; then
-  echo "usage: make-test-pki.sh OUTDIR" >&2
+if [ $# -lt 1 ] || [ $# -gt 2 ]; then
+  echo "usage: make-test-pki.sh OUTDIR [CONTENT_HOST]" >&2
   exit 2
 fi
 out=$1
+content_host=${2:-}
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
-[ -f "$out/.complete" ] && exit 0
+has_content() { [ -z "$content_host" ] || [ "$(cat "$out/content-host.name" 2>/dev/null)" = "$content_host" ]; }
+[ -f "$out/.complete" ] && has_content && exit 0
 
 command -v openssl >/dev/null || { echo "make-test-pki: openssl is not installed" >&2; exit 1; }
 
 # Several tests may ask at once; one makes the files, the others wait for it.
 exec 9>"$out/.lock"
 flock 9
-[ -f "$out/.complete" ] && exit 0
+[ -f "$out/.complete" ] && has_content && exit 0
 
 work=$(mktemp -d "$out/.work.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -76,15 +83,25 @@ codesign() {  # NAME ISSUER COMMON_NAME
   cat "$work/$1.pem" "$work/$2.pem" > "$work/$1-chain.pem"
 }
 
-ca ca "Inkvane Test Root CA"
-ca untrusted-ca "Inkvane Untrusted Test CA"
-server localhost ca localhost
-server wrong-host ca wrong-host.test
-server untrusted-localhost untrusted-ca localhost
-codesign codesign-publisher ca "Inkvane Test Publisher"
-codesign codesign-other ca "Other Test Publisher"
-codesign codesign-untrusted untrusted-ca "Inkvane Test Publisher"
+if [ ! -f "$out/.complete" ]; then
+  ca ca "Inkvane Test Root CA"
+  ca untrusted-ca "Inkvane Untrusted Test CA"
+  server localhost ca localhost
+  server wrong-host ca wrong-host.test
+  server untrusted-localhost untrusted-ca localhost
+  codesign codesign-publisher ca "Inkvane Test Publisher"
+  codesign codesign-other ca "Other Test Publisher"
+  codesign codesign-untrusted untrusted-ca "Inkvane Test Publisher"
+else
+  # The CAs stay those that the test prefixes trust already.
+  cp "$out"/{ca,untrusted-ca}{.pem,.key.pem} "$work"/
+fi
+if [ -n "$content_host" ]; then
+  server content-host ca "$content_host"
+  server untrusted-content-host untrusted-ca "$content_host"
+  echo "$content_host" > "$work/content-host.name"
+fi
 
 chmod 600 "$work"/*.key.pem
-mv "$work"/* "$out"/
+mv -f "$work"/* "$out"/
 touch "$out/.complete"

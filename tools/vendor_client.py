@@ -11,7 +11,8 @@
     # stopped by its process id
 
     VendorServer.for_build(BUILD_DIR)     # a Wine tree's server: port INKVANE_VENDOR_TEST_PORT,
-                                          # the PKI its prefixes trust, state in BUILD_DIR/vendor
+                                          # the PKI its prefixes trust, state in BUILD_DIR/vendor,
+                                          # the content host INKVANE_TEST_CONTENT_HOST
     VendorServer.for_demo(BUILD_DIR)      # the demo's: port base + 2, state in BUILD_DIR/demo/vendor
 
 From a shell (a ctest fixture), the tree's server outlives the command that starts it:
@@ -23,7 +24,8 @@ The PKI is made (tools/make-test-pki.sh) if it is missing. Keyword arguments of 
 the keys of control.json described in vendor_server.py; each call replaces the whole
 behaviour. vendor.origin is "https://localhost:PORT", vendor.package_url the package's URL,
 vendor.ca_file the CA a client must trust, vendor.package_digest() the SHA-256 of what the
-server sends as the package now.
+server sends as the package now, vendor.content() where its content host listens (or why it
+has none).
 """
 import hashlib
 import json
@@ -44,8 +46,9 @@ generated_digest = vendor_server.generated_digest
 PACKAGE_TARGETS = (vendor_server.PACKAGE_TARGET, vendor_server.MOVED_TARGET)
 
 
-def make_test_pki(folder):
-    subprocess.run(["bash", str(TOOLS / "make-test-pki.sh"), str(folder)], check=True)
+def make_test_pki(folder, content_host=None):
+    subprocess.run(["bash", str(TOOLS / "make-test-pki.sh"), str(folder)]
+                   + ([content_host] if content_host else []), check=True)
     return Path(folder)
 
 
@@ -58,8 +61,10 @@ def file_digest(path):
 
 
 class VendorServer:
-    def __init__(self, pki, port, state, package=None, http_port=0, start_timeout=20):
+    def __init__(self, pki, port, state, package=None, http_port=0, start_timeout=20,
+                 content_host=None):
         self.pki, self.port, self.state = Path(pki), port, Path(state)
+        self.content_host = content_host
         self.package, self.http_port, self.start_timeout = package, http_port, start_timeout
         self.process = None
         self.behaviour = {}
@@ -68,7 +73,9 @@ class VendorServer:
     def for_build(cls, build, **options):
         """The server that a build tree's Windows-side tests use: the tree's own port
         (INKVANE_VENDOR_TEST_PORT) and the test PKI that its Wine prefixes trust."""
-        return cls._of_tree(build, 0, "vendor", **options)
+        cache = (Path(build) / "CMakeCache.txt").read_text()
+        host = re.search(r"^INKVANE_TEST_CONTENT_HOST:\w+=(.*)$", cache, re.M)
+        return cls._of_tree(build, 0, "vendor", content_host=host and host.group(1), **options)
 
     @classmethod
     def for_demo(cls, build, **options):
@@ -91,7 +98,7 @@ class VendorServer:
         self.stop()
 
     def start(self):
-        make_test_pki(self.pki)
+        make_test_pki(self.pki, self.content_host)
         self.state.mkdir(parents=True, exist_ok=True)
         for name in ("ports.json", "pid", "control.json", "requests.jsonl"):
             (self.state / name).unlink(missing_ok=True)
@@ -100,6 +107,8 @@ class VendorServer:
                    "--state", str(self.state)]
         if self.package:
             command += ["--package", str(self.package)]
+        if self.content_host:
+            command += ["--content-host", self.content_host]
         self.output = self.state / "server.out"
         with open(self.output, "wb") as out:
             self.process = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=out,
@@ -117,6 +126,12 @@ class VendorServer:
         self.origin = started["origin"]
         self.package_url = self.origin + contract.kDownloadPathAndQuery
         self.ca_file = self.pki / "ca.pem"
+
+    def content(self):
+        """{"host", "address", "port"} of the running server's content host, or {"missing":
+        why it has none}; read from its state folder, so that a server that a ctest fixture
+        started is known too."""
+        return json.loads((self.state / "ports.json").read_text())["content"]
 
     def stop(self, timeout=10):
         """Stops the server by its process id: SIGTERM, then SIGKILL if it lingers."""

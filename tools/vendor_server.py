@@ -2,6 +2,7 @@
 """The vendor's web site on loopback, for tests and the demo, with faults on request.
 
     vendor_server.py --pki DIR --port PORT --state DIR [--http-port PORT] [--package FILE]
+                     [--content-host NAME]
 
 --pki    certificates made by tools/make-test-pki.sh (localhost.pem, untrusted-localhost.pem,
          wrong-host.pem and their keys)
@@ -9,6 +10,10 @@
 --http-port  a plain-HTTP listener that serves the same body, so that a redirect to http
          has a target (default 0: any free port)
 --package    the file served as the package (default: 1 MiB generated from seed 0)
+--content-host  a second name of this machine: where it resolves to a loopback address, a
+         third listener serves HTTPS there (any free port), as a content host that the
+         package request may redirect to; its certificates are the PKI's content-host.pem
+         and untrusted-content-host.pem, made for NAME
 --state  a folder for the files below
 
 Standard library only. Answers:
@@ -20,8 +25,9 @@ Standard library only. Answers:
 
 Files in the state folder:
     pid            the server's process id (removed again when it stops)
-    ports.json     {"pid", "https", "http", "origin"}: written once every listener listens,
-                   so its appearance means "ready"
+    ports.json     {"pid", "https", "http", "origin", "content"}: written once every listener
+                   listens, so its appearance means "ready". content: {"host", "address",
+                   "port"} of the content host's listener, or {"missing": why there is none}
     requests.jsonl one JSON object per request, appended as each ends (see below)
     control.json   the behaviour, read again for every request and every new TLS
                    connection: a test switches it while the server runs (write a new file
@@ -44,10 +50,13 @@ control.json keys (all optional; anything else is refused with a 500 that names 
     drip_bytes    N: send the body N bytes at a time ...
     drip_interval ... this many seconds apart (0.05)
     redirect      "https": 302 to /moved... on this host and port; "http": 302 to
-                  http://localhost:HTTP_PORT/moved...
+                  http://localhost:HTTP_PORT/moved...; "https-host": 302 to
+                  https://CONTENT_HOST:CONTENT_PORT/moved... (a 500 without a content host)
     certificate   "trusted" (localhost, test CA), "untrusted" (localhost, a CA nobody
                   trusts), "wrong-host" (wrong-host.test, test CA): what the HTTPS listener
                   presents, from the next connection on
+    content_certificate  "trusted" (the content host, test CA), "untrusted" (the content
+                  host, the untrusted CA): what the content host's listener presents
     cache_seconds N: send Cache-Control max-age=N and a Last-Modified date
     package       {"file": PATH} or {"size": N, "seed": S}: N bytes generated on the fly
                   from seed S (generated_digest gives their SHA-256)
@@ -55,7 +64,7 @@ status and redirect apply to the package request only; the body behaviours apply
 /moved... too, on both listeners.
 
 requests.jsonl entries: time (Unix seconds at the end), listener ("https"/"http"),
-certificate, client (its port), method, target, headers, status, behaviour (the keys of
+("content" for the content host's), certificate, client (its port), method, target, headers, status, behaviour (the keys of
 control.json), body_length (what the body would be), bytes_sent (body bytes written),
 complete, client_closed_early (the client went away before the body was sent), reset,
 error, seconds (from request to end). A TLS handshake that fails (the client refused the
@@ -98,16 +107,19 @@ DEFAULTS = {
     "drip_interval": 0.05,
     "redirect": None,
     "certificate": "trusted",
+    "content_certificate": "trusted",
     "cache_seconds": None,
     "package": None,
 }
 CHOICES = {
     "length": ("exact", "chunked", "close", "larger"),
-    "redirect": (None, "http", "https"),
+    "redirect": (None, "http", "https", "https-host"),
     "certificate": ("trusted", "untrusted", "wrong-host"),
+    "content_certificate": ("trusted", "untrusted"),
 }
 CERTIFICATES = {"trusted": "localhost", "untrusted": "untrusted-localhost",
                 "wrong-host": "wrong-host"}
+CONTENT_CERTIFICATES = {"trusted": "content-host", "untrusted": "untrusted-content-host"}
 
 HOME_PAGE = """<!DOCTYPE html>
 <html><head><meta charset="utf-8"><title>Inkvane</title></head>
@@ -181,15 +193,18 @@ def validate(control):
 class Vendor:
     """What the listeners share: certificates, the control file, the log."""
 
-    def __init__(self, pki, state, package_file):
+    def __init__(self, pki, state, package_file, content_host=None):
         self.state = Path(state)
         self.control = self.state / "control.json"
         self.default_package = {"file": str(package_file)} if package_file else DEFAULT_PACKAGE
         self.contexts = {}
-        for name, stem in CERTIFICATES.items():
+        certificates = {**CERTIFICATES, **({f"content-{name}": stem for name, stem in
+                                            CONTENT_CERTIFICATES.items()} if content_host else {})}
+        for name, stem in certificates.items():
             context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
             context.load_cert_chain(Path(pki) / f"{stem}.pem", Path(pki) / f"{stem}.key.pem")
             self.contexts[name] = context
+        self.content_host, self.content_port = content_host, None
         self.log_file = open(self.state / "requests.jsonl", "a", encoding="utf-8")
         self.log_lock = threading.Lock()
         self.https_port = self.http_port = None
@@ -234,7 +249,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     def do_GET(self):
         started = time.monotonic()
-        entry = {"listener": self.server.scheme, "certificate": self.certificate,
+        entry = {"listener": self.server.name, "certificate": self.certificate,
                  "client": self.client_address[1], "method": self.command, "target": self.path,
                  "headers": dict(self.headers), "status": None, "behaviour": None,
                  "body_length": 0, "bytes_sent": 0, "complete": False,
@@ -274,13 +289,17 @@ class Handler(http.server.BaseHTTPRequestHandler):
         entry.update(bytes_sent=len(body), complete=True)
 
     def send_package(self, entry, behaviour, moved):
-        if not moved and behaviour["redirect"] and self.server.scheme == "https":
+        if not moved and behaviour["redirect"] and self.server.name == "https":
             vendor = self.server.vendor
-            scheme, port = ("https", vendor.https_port) if behaviour["redirect"] == "https" \
-                else ("http", vendor.http_port)
+            location = {"https": ("https", "localhost", vendor.https_port),
+                        "http": ("http", "localhost", vendor.http_port),
+                        "https-host": ("https", vendor.content_host, vendor.content_port)}
+            scheme, host, port = location[behaviour["redirect"]]
+            if port is None:
+                raise ControlError("redirect https-host needs a content host (--content-host)")
             entry["status"] = 302
             self.send_response(302)
-            self.send_header("Location", f"{scheme}://localhost:{port}{MOVED_TARGET}")
+            self.send_header("Location", f"{scheme}://{host}:{port}{MOVED_TARGET}")
             self.send_header("Content-Length", "0")
             # Every package request takes a new connection, so that a certificate switched
             # for the next request is the one its client sees.
@@ -383,22 +402,24 @@ class Handler(http.server.BaseHTTPRequestHandler):
 class Listener(http.server.ThreadingHTTPServer):
     daemon_threads = True
 
-    def __init__(self, vendor, scheme, port):
-        self.vendor, self.scheme = vendor, scheme
-        super().__init__(("127.0.0.1", port), Handler)
+    def __init__(self, vendor, scheme, port, address="127.0.0.1", name=None):
+        self.vendor, self.scheme, self.name = vendor, scheme, name or scheme
+        super().__init__((address, port), Handler)
 
     def finish_request(self, request, client_address):
         request.settimeout(60)
         certificate = None
         if self.scheme == "https":
+            key = "content_certificate" if self.name == "content" else "certificate"
             try:
-                certificate = self.vendor.behaviour()["certificate"]
+                certificate = self.vendor.behaviour()[key]
             except ControlError:
                 certificate = "trusted"  # the request itself then reports the fault
+            context = f"content-{certificate}" if self.name == "content" else certificate
             try:
-                request = self.vendor.contexts[certificate].wrap_socket(request, server_side=True)
+                request = self.vendor.contexts[context].wrap_socket(request, server_side=True)
             except (OSError, ssl.SSLError) as error:
-                self.vendor.log({"listener": self.scheme, "certificate": certificate,
+                self.vendor.log({"listener": self.name, "certificate": certificate,
                                  "client": client_address[1], "handshake_error": str(error)})
                 return
         handler = Handler(request, client_address, self, certificate)
@@ -417,6 +438,18 @@ class Listener(http.server.ThreadingHTTPServer):
         request.close()
 
 
+def loopback_address(host):
+    """(an IPv4 loopback address that HOST resolves to, None) or (None, why there is none)."""
+    try:
+        found = {info[4][0] for info in socket.getaddrinfo(host, None, socket.AF_INET)}
+    except OSError as error:
+        return None, f"{host} does not resolve ({error})"
+    loopback = sorted(a for a in found if a.startswith("127."))
+    if not loopback:
+        return None, f"{host} resolves to {', '.join(sorted(found))}, not to a loopback address"
+    return loopback[0], None
+
+
 def write_atomically(path, text):
     temporary = path.with_name(path.name + ".tmp")
     temporary.write_text(text, encoding="utf-8")
@@ -430,6 +463,7 @@ def main(argv=None):
     parser.add_argument("--http-port", type=int, default=0, help="plain-HTTP port (0: any free)")
     parser.add_argument("--state", required=True, help="folder for pid, ports, log and control")
     parser.add_argument("--package", help="the file served as the package")
+    parser.add_argument("--content-host", help="a second name of this machine (a content host)")
     args = parser.parse_args(argv)
 
     state = Path(args.state)
@@ -442,11 +476,23 @@ def main(argv=None):
     if args.package and not os.path.isfile(args.package):
         print(f"vendor_server: the package file {args.package} does not exist", file=sys.stderr)
         return 2
-    vendor = Vendor(args.pki, state, args.package)
+    content, address = {"missing": "no content host was named (--content-host)"}, None
+    if args.content_host:
+        address, why = loopback_address(args.content_host)
+        if address is None:
+            content = {"missing": why}
+        elif (Path(args.pki) / "content-host.name").read_text().strip() != args.content_host:
+            print(f"vendor_server: {args.pki} has no certificates for {args.content_host}; make "
+                  "them with tools/make-test-pki.sh", file=sys.stderr)
+            return 2
+    vendor = Vendor(args.pki, state, args.package, args.content_host if address else None)
     listeners = []
-    for scheme, port in (("https", args.port), ("http", args.http_port)):
+    wanted = [("https", args.port, "127.0.0.1", "https"), ("http", args.http_port, "127.0.0.1", "http")]
+    if address:
+        wanted.append(("https", 0, address, "content"))
+    for scheme, port, at, name in wanted:
         try:
-            listeners.append(Listener(vendor, scheme, port))
+            listeners.append(Listener(vendor, scheme, port, at, name))
         except OSError as error:
             if error.errno != errno.EADDRINUSE:
                 raise
@@ -456,6 +502,9 @@ def main(argv=None):
             return 3
     vendor.https_port = listeners[0].server_address[1]
     vendor.http_port = listeners[1].server_address[1]
+    if address:
+        vendor.content_port = listeners[2].server_address[1]
+        content = {"host": args.content_host, "address": address, "port": vendor.content_port}
 
     stop = threading.Event()
     signal.signal(signal.SIGTERM, lambda *_: stop.set())
@@ -467,7 +516,7 @@ def main(argv=None):
     write_atomically(state / "pid", f"{os.getpid()}\n")
     write_atomically(state / "ports.json", json.dumps(
         {"pid": os.getpid(), "https": vendor.https_port, "http": vendor.http_port,
-         "origin": origin}) + "\n")
+         "origin": origin, "content": content}) + "\n")
     print(f"vendor_server: {origin}{PACKAGE_TARGET} (http port {vendor.http_port}), "
           f"state in {state}", flush=True)
 

@@ -75,12 +75,17 @@ class Session:
         if suite_display.exists() and not self.prefix_tag:
             self.env["DISPLAY"] = suite_display.read_text().strip()
         elif not self.env.get("DISPLAY"):
-            number = 150 + os.getpid() % 40
-            self.xvfb = subprocess.Popen(["Xvfb", f":{number}", "-screen", "0", "1920x1080x24",
-                                          "-nolisten", "tcp"], stdout=subprocess.DEVNULL,
-                                         stderr=subprocess.DEVNULL)
+            # Xvfb picks a free display number itself and writes it once it listens; a number
+            # chosen here could be another program's screen by then.
+            read_end, write_end = os.pipe()
+            self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+                                          "1920x1080x24", "-nolisten", "tcp"], pass_fds=[write_end],
+                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            os.close(write_end)
+            with os.fdopen(read_end) as numbers:
+                number = numbers.readline().strip()
+            check(number.isdigit(), "Xvfb did not start (it wrote no display number)")
             self.env["DISPLAY"] = f":{number}"
-            time.sleep(1)
         self.programs = []
         self.cleanups = []  # run by stop(), last added first
         self.artifacts = self.build / "e2e-artifacts"

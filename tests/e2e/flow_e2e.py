@@ -222,8 +222,9 @@ def case_failed_retry(session):
 
 def case_publisher(session):
     """The build that requires the test publisher. Each package it must refuse arrives whole and
-    ends on Failed without starting (it would finish at once if it started); a retry with the
-    publisher's own package then finishes."""
+    ends on Failed without starting (it would finish at once if it started); so does the
+    publisher's own package redirected to a host that this build does not list; a retry with
+    the publisher's own package then finishes."""
     flow = Flow(session)
     refused = {
         "unsigned": flow.signed("instant-100", "unsigned"),
@@ -246,6 +247,21 @@ def case_publisher(session):
         check(not flow.report("start"), f"the {name} package was started")
         check(flow.package.read_bytes() == package.read_bytes(),
               f"the {name} package on disk is not the one served")
+
+    # This build lists no content host (as a release by default): the publisher's own package,
+    # redirected to the machine's second name that the loopback installer lists, is refused.
+    content = flow.vendor.content()
+    if "missing" in content:
+        print(f"skipped the redirect to an unlisted host: {content['missing']}", flush=True)
+    else:
+        flow.vendor.set(package={"file": str(accepted)}, redirect="https-host")
+        before = len(flow.vendor.package_requests())
+        installer.press(IDC_RETRY)
+        installer.wait_look(lambda ids, bar: ids == FAILED,
+                            f"the Failed screen after a redirect to {content['host']}, which is not listed")
+        check(not flow.report("start"), f"the package from {content['host']} was started")
+        served = [e["listener"] for e in flow.vendor.package_requests()[before:]]
+        check(served[:1] == ["https"], f"the redirect was not asked for: {served}")
 
     flow.vendor.set(package={"file": str(accepted)})
     installer.press(IDC_RETRY)

@@ -7,29 +7,51 @@ constexpr wchar_t kOrigin[] = L"https://www.varnix.example";
 constexpr std::uint32_t kAbort = 0x80004004, kBadCertificate = 0x800C0019;
 }  // namespace
 
-TEST(IsVendorUrl, OnlyHttpsAtTheVendorsHost) {
-  EXPECT_TRUE(IsVendorUrl(kOrigin, L"https://www.varnix.example/down/down?path=x"));
-  EXPECT_TRUE(IsVendorUrl(kOrigin, L"HTTPS://WWW.Varnix.Example:8443/moved"));
-  EXPECT_TRUE(IsVendorUrl(L"https://localhost:22870", L"https://localhost:22870/moved"));
-  EXPECT_FALSE(IsVendorUrl(kOrigin, L"http://www.varnix.example/down"));
-  EXPECT_FALSE(IsVendorUrl(kOrigin, L"ftp://www.varnix.example/down"));
-  EXPECT_FALSE(IsVendorUrl(kOrigin, L"https://www.varnix.example.evil.test/down"));
-  EXPECT_FALSE(IsVendorUrl(kOrigin, L"https://evil.test/?https://www.varnix.example"));
-  EXPECT_FALSE(IsVendorUrl(kOrigin, L"https://www.varnix.example@evil.test/down"));
-  EXPECT_FALSE(IsVendorUrl(kOrigin, L"https://user@www.varnix.example/down"));
-  EXPECT_FALSE(IsVendorUrl(kOrigin, L"https://[::1]/down"));
-  EXPECT_FALSE(IsVendorUrl(kOrigin, L""));
-  EXPECT_FALSE(IsVendorUrl(kOrigin, L"https:///down"));
+TEST(IsVendorUrl, OnlyHttpsAtTheVendorsHostOrAListedHost) {
+  EXPECT_TRUE(IsVendorUrl(kOrigin, L"", L"https://www.varnix.example/down/down?path=x"));
+  EXPECT_TRUE(IsVendorUrl(kOrigin, L"", L"HTTPS://WWW.Varnix.Example:8443/moved"));
+  EXPECT_TRUE(IsVendorUrl(L"https://localhost:22870", L"", L"https://localhost:22870/moved"));
+  EXPECT_FALSE(IsVendorUrl(kOrigin, L"", L"http://www.varnix.example/down"));
+  EXPECT_FALSE(IsVendorUrl(kOrigin, L"", L"ftp://www.varnix.example/down"));
+  EXPECT_FALSE(IsVendorUrl(kOrigin, L"", L"https://www.varnix.example.evil.test/down"));
+  EXPECT_FALSE(IsVendorUrl(kOrigin, L"", L"https://evil.test/?https://www.varnix.example"));
+  EXPECT_FALSE(IsVendorUrl(kOrigin, L"", L"https://www.varnix.example@evil.test/down"));
+  EXPECT_FALSE(IsVendorUrl(kOrigin, L"", L"https://user@www.varnix.example/down"));
+  EXPECT_FALSE(IsVendorUrl(kOrigin, L"", L"https://[::1]/down"));
+  EXPECT_FALSE(IsVendorUrl(kOrigin, L"", L""));
+  EXPECT_FALSE(IsVendorUrl(kOrigin, L"", L"https:///down"));
+
+  // Content hosts the build lists: each of them, whole names only, https only.
+  const wchar_t* const hosts = L"dl.varnix-cdn.example;Files.Example";
+  EXPECT_TRUE(IsVendorUrl(kOrigin, hosts, L"https://dl.varnix-cdn.example/pkg?sig=1"));
+  EXPECT_TRUE(IsVendorUrl(kOrigin, hosts, L"https://files.example:444/pkg"));
+  EXPECT_TRUE(IsVendorUrl(kOrigin, hosts, L"https://www.varnix.example/moved"));
+  EXPECT_FALSE(IsVendorUrl(kOrigin, hosts, L"https://other-cdn.example/pkg"));
+  EXPECT_FALSE(IsVendorUrl(kOrigin, hosts, L"https://varnix-cdn.example/pkg"));
+  EXPECT_FALSE(IsVendorUrl(kOrigin, hosts, L"https://files.example.evil.test/pkg"));
+  EXPECT_FALSE(IsVendorUrl(kOrigin, hosts, L"http://dl.varnix-cdn.example/pkg"));
+  EXPECT_FALSE(IsVendorUrl(kOrigin, hosts, L"https://user:pw@dl.varnix-cdn.example/pkg"));
+  EXPECT_FALSE(IsVendorUrl(kOrigin, hosts, L"https://dl.varnix-cdn.example@evil.test/pkg"));
+  // The host ends where a query or a fragment begins, as it does at a path.
+  EXPECT_TRUE(IsVendorUrl(kOrigin, hosts, L"https://files.example?path=pkg"));
+  EXPECT_TRUE(IsVendorUrl(kOrigin, hosts, L"https://files.example#pkg"));
+  EXPECT_FALSE(IsVendorUrl(kOrigin, hosts, L"https://evil.test?@files.example/pkg"));
+  EXPECT_FALSE(IsVendorUrl(kOrigin, hosts, L"https://evil.test#@files.example"));
 }
 
 TEST(JudgeResponse, TheVendorsHostOverVerifiedTlsWithStatus200) {
   const wchar_t* const url = L"https://www.varnix.example/moved";
-  EXPECT_EQ(JudgeResponse(kOrigin, url, true, 200), DownloadResult::kSucceeded);
-  EXPECT_EQ(JudgeResponse(kOrigin, url, true, 404), DownloadResult::kHttpStatus);
-  EXPECT_EQ(JudgeResponse(kOrigin, url, true, 206), DownloadResult::kHttpStatus);
-  EXPECT_EQ(JudgeResponse(kOrigin, url, false, 200), DownloadResult::kNotFromVendor);
-  EXPECT_EQ(JudgeResponse(kOrigin, L"http://www.varnix.example/moved", true, 500),
+  EXPECT_EQ(JudgeResponse(kOrigin, L"", url, true, 200), DownloadResult::kSucceeded);
+  EXPECT_EQ(JudgeResponse(kOrigin, L"", url, true, 404), DownloadResult::kHttpStatus);
+  EXPECT_EQ(JudgeResponse(kOrigin, L"", url, true, 206), DownloadResult::kHttpStatus);
+  EXPECT_EQ(JudgeResponse(kOrigin, L"", url, false, 200), DownloadResult::kNotFromVendor);
+  EXPECT_EQ(JudgeResponse(kOrigin, L"", L"http://www.varnix.example/moved", true, 500),
             DownloadResult::kNotFromVendor);
+  const wchar_t* const listed = L"https://cdn.example/pkg";
+  EXPECT_EQ(JudgeResponse(kOrigin, L"cdn.example", listed, true, 200), DownloadResult::kSucceeded);
+  EXPECT_EQ(JudgeResponse(kOrigin, L"cdn.example", listed, false, 200),
+            DownloadResult::kNotFromVendor);
+  EXPECT_EQ(JudgeResponse(kOrigin, L"", listed, true, 200), DownloadResult::kNotFromVendor);
 }
 
 TEST(DownloadFolderFor, TheDesktopsDriveLetterOrNone) {

@@ -11,6 +11,11 @@
 #include "gdiplus_fixture.h"
 #include "window_test_support.h"
 
+// How long a gesture's effect (hover, leave, click) may take to reach a control. A wait ends
+// as soon as the effect arrives; the bound only has to outlast a machine so busy that the test
+// program, or the timers behind hover tracking, are held back for seconds.
+constexpr int kGestureWaitMs = 10000;
+
 // Rests the real pointer a few pixels into `control` after a move inside it, which arms
 // the control's hover tracking.
 inline void HoverOver(const CWnd& control) {

@@ -125,13 +125,13 @@ TEST_F(TextButtonTest, HoverTurnsTheTextToTheHoverColourAndLeaveTurnsItBack) {
     }
 
     HoverOver(link);
-    ASSERT_TRUE(PumpUntil([&] { return link.m_nState == STATE_HOVER; }, 1000)) << "no hover";
+    ASSERT_TRUE(PumpUntil([&] { return link.m_nState == STATE_HOVER; }, kGestureWaitMs)) << "no hover";
     link.UpdateWindow();
     CaptureClient(link, surface, size.cx, size.cy);
     EXPECT_TRUE(ColourNear(surface.At(probe.x, probe.y), look->colours[1], 4));
 
     MovePointerAway(host);
-    ASSERT_TRUE(PumpUntil([&] { return link.m_nState == STATE_NORMAL; }, 1000)) << "no leave";
+    ASSERT_TRUE(PumpUntil([&] { return link.m_nState == STATE_NORMAL; }, kGestureWaitMs)) << "no leave";
     link.UpdateWindow();
     CaptureClient(link, surface, size.cx, size.cy);
     EXPECT_TRUE(ColourNear(surface.At(probe.x, probe.y), look->colours[0], 4));
@@ -144,12 +144,12 @@ TEST_F(TextButtonTest, AClickReachesTheOwnerAsBnClicked) {
   CreateLink(link, kLicence);
   PumpFor(30);
   HoverOver(link);
-  ASSERT_TRUE(PumpUntil([&] { return link.m_nState == STATE_HOVER; }, 1000));
+  ASSERT_TRUE(PumpUntil([&] { return link.m_nState == STATE_HOVER; }, kGestureWaitMs));
   MouseButton(true);
-  ASSERT_TRUE(PumpUntil([&] { return !host.commands.empty(); }, 1000)) << "no click reported";
+  ASSERT_TRUE(PumpUntil([&] { return !host.commands.empty(); }, kGestureWaitMs)) << "no click reported";
   EXPECT_EQ(link.m_nState, STATE_PRESSED);
   MouseButton(false);
-  ASSERT_TRUE(PumpUntil([&] { return link.m_nState == STATE_NORMAL; }, 1000));
+  ASSERT_TRUE(PumpUntil([&] { return link.m_nState == STATE_NORMAL; }, kGestureWaitMs));
   ASSERT_EQ(host.commands.size(), 1u);
   // STN_CLICKED has BN_CLICKED's value, so the owner's ON_BN_CLICKED entry takes it.
   EXPECT_EQ(host.commands[0], std::make_pair(static_cast<int>(kLicenceId), static_cast<int>(BN_CLICKED)));
