@@ -4,7 +4,7 @@
 //
 // The installer runs elevated and starts what it downloads, so the package counts only when
 // it came over verified TLS from the vendor's host (or a content host the build lists) with
-// status 200, and at least as many bytes reached the disk as the server announced.
+// status 200, and the file held at the package's path is exactly what the moniker delivered.
 
 #include <cstdint>
 #include <optional>
