@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The release program built twice from the same sources, in two fresh folders of different
-# names, one after the other, comes out the same, byte for byte. Prints both programs'
-# SHA-256; on a difference, the differing bytes.
+# names, the second with the clock three days ahead (faketime), comes out the same, byte for
+# byte. Prints both programs' SHA-256; on a difference, the differing bytes.
 #
 #   tools/check-reproducible.sh [COMMIT]       two clones of COMMIT (default HEAD)
 #   tools/check-reproducible.sh --working-tree two copies of the working tree's files, as
@@ -24,15 +24,19 @@ sources() {  # FOLDER
     git -C "$1" -c advice.detachedHead=false checkout --quiet "$source"
   fi
 }
-build() {  # FOLDER
-  sources "$1"
-  (cd "$1" && cmake --preset win32 -DBUILD_TESTING=OFF >"$1.log" 2>&1 &&
-   cmake --build --preset win32 -j 2 --target InkvaneSetup >>"$1.log" 2>&1) ||
-    { echo "the build in $1 failed:"; cat "$1.log"; exit 1; }
+command -v faketime >/dev/null ||
+  { echo "check-reproducible: faketime is not installed (tools/install-deps.sh)" >&2; exit 1; }
+build() {  # FOLDER [CLOCK...]
+  local folder=$1
+  shift
+  sources "$folder"
+  (cd "$folder" && "$@" cmake --preset win32 -DBUILD_TESTING=OFF >"$folder.log" 2>&1 &&
+   "$@" cmake --build --preset win32 -j 2 --target InkvaneSetup >>"$folder.log" 2>&1) ||
+    { echo "the build in $folder failed:"; cat "$folder.log"; exit 1; }
 }
 echo "== reproducible: building ${source#--} twice"
 build "$work/first"
-build "$work/second-folder-elsewhere"
+build "$work/second-folder-elsewhere" faketime -f +3d
 a=$work/first/build/win32/InkvaneSetup.exe b=$work/second-folder-elsewhere/build/win32/InkvaneSetup.exe
 sha256sum "$a" "$b" | sed "s|$work/||"
 if cmp -s "$a" "$b"; then
