@@ -9,8 +9,9 @@
 #   release_signing_test.sh BUILD_DIR InkvaneSetup.exe inkvane_signature_probe.exe [--wine-facts]
 #
 # With --wine-facts instead: what today's Wine makes of a package whose signing certificate
-# has expired, signed inside its validity with and without a time stamp, and that osslsigncode
-# verifies only the time-stamped one after the expiry. A change here means Wine changed.
+# has expired, signed inside its validity with an RFC 3161 time stamp, with the older
+# countersignature and without either, and that osslsigncode verifies the time-stamped one
+# after the expiry and not the other. A change here means Wine changed.
 set -euo pipefail
 build=$(cd "$1" && pwd) exe=$2 probe=$3 mode=${4:-release}
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -37,26 +38,39 @@ expect() {  # NAME EXIT PATTERN: the installer's check under Wine
   fi
 }
 
+start_tsa() {  # OPTIONS...: the local time-stamping server; sets tsa to its address
+  "$root/tools/timestamp_server.py" --pki "$pki" "$@" >"$work/tsa-address" &
+  tsa_pid=$!
+  for _ in $(seq 100); do [ -s "$work/tsa-address" ] && break; sleep 0.1; done
+  tsa=$(cat "$work/tsa-address")
+  [[ $tsa =~ ^http:// ]] || { echo "FAIL: the local time-stamping server did not start"; exit 1; }
+}
+
 if [ "$mode" = --wine-facts ]; then
   # Signed on 2020-06-01 by a certificate valid in 2020 only, under a root valid since 2020
-  # (trusted in the prefix here), time-stamped then by osslsigncode's own time-stamping
-  # authority: the local server can only stamp the present.
+  # (trusted in the prefix here), time-stamped then by the local server, its clock set back.
   "$root/tests/wine-run.sh" --trust "$pki/past-ca.der" "$build" >/dev/null
+  start_tsa --signer past-tsa --at "2020-06-01 00:00:00"
   then=$(date -u -d 2020-06-01 +%s) after=$(date -u -d 2021-06-01 +%s)
-  for name in expired-stamped expired-unstamped; do
-    stamp=()
-    [ $name = expired-unstamped ] ||
-      stamp=(-TSA-certs "$pki/past-tsa-chain.pem" -TSA-key "$pki/past-tsa.key.pem" -TSA-time "$then")
+  for name in expired-stamped expired-countersigned expired-unstamped; do
+    case $name in
+      expired-stamped) stamp=(-ts "$tsa") ;;
+      expired-countersigned) stamp=(-t "$tsa/authenticode") ;;
+      *) stamp=() ;;
+    esac
     osslsigncode sign -certs "$pki/codesign-expired-chain.pem" -key "$pki/codesign-expired.key.pem" \
       -h sha256 -n "Inkvane Setup" -time "$then" "${stamp[@]}" -in "$exe" -out "$work/$name.exe" \
       >"$work/log" 2>&1 || { cat "$work/log"; exit 1; }
   done
-  # Wine's WinVerifyTrust passes both, time stamp or not: its chain, built for the present,
-  # says "not time valid" (0x1) in both, and it fails neither for it. It does not tell them apart.
+  # Wine's WinVerifyTrust passes all three: it fails no signature for an expired certificate.
+  # It builds the chain at the time of the older form of time stamp, a PKCS #9 countersignature
+  # (time valid: 0x0), but not at an RFC 3161 time stamp's: that chain, like the one without a
+  # time stamp, is built for the present and "not time valid" (0x1).
   expect expired-stamped 0 "^verdict=accepted status=0x00000000 chain=0x1 signer=$publisher\$"
+  expect expired-countersigned 0 "^verdict=accepted status=0x00000000 chain=0x0 signer=$publisher\$"
   expect expired-unstamped 0 "^verdict=accepted status=0x00000000 chain=0x1 signer=$publisher\$"
-  # Our side: a year after the expiry, the time-stamped signature verifies at its time stamp's
-  # time, and the other does not verify.
+  # Our side: a year after the expiry, the RFC 3161 time-stamped signature verifies at its time
+  # stamp's time, and the one without a time stamp does not verify.
   for name in expired-stamped expired-unstamped; do
     code=0
     osslsigncode verify -in "$work/$name.exe" -CAfile "$pki/past-ca.pem" -TSA-CAfile "$pki/past-ca.pem" \
@@ -73,11 +87,7 @@ if [ "$mode" = --wine-facts ]; then
   exit $status
 fi
 
-"$root/tools/timestamp_server.py" --pki "$pki" >"$work/tsa-address" &
-tsa_pid=$!
-for _ in $(seq 100); do [ -s "$work/tsa-address" ] && break; sleep 0.1; done
-tsa=$(cat "$work/tsa-address")
-[[ $tsa =~ ^http:// ]] || { echo "FAIL: the local time-stamping server did not start"; exit 1; }
+start_tsa
 
 sign() {  # NAME SIGNER CA
   cp "$exe" "$work/$1.exe"
