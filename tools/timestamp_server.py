@@ -16,8 +16,8 @@ The path of a request chooses its answer:
     /reject         a well-formed RFC 3161 reply whose status is "rejection", no time stamp
     /silent         reads the request and never answers (until the server ends)
 """
-import base64
 import argparse
+import base64
 import http.server
 import os
 import signal
