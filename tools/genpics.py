@@ -4,6 +4,10 @@
     python3 tools/genpics.py          write res/images/*.png and res/app.ico
     python3 tools/genpics.py --check  exit 1 when a committed file differs
 
+Every PNG, the icon's large images included, is then re-encoded by advpng (Debian's
+advancecomp: the same filtered rows, deflated with zopfli), a third smaller; its output is
+checked to hold exactly the rows that were drawn, so the pictures stay as they are drawn.
+
 Shapes are signed-distance functions; a pixel's coverage is clamp(0.5 - d)
 at its centre, so edges on integer coordinates come out crisp and curves
 are anti-aliased. Only + - * / and sqrt are used, which keeps the output
@@ -11,8 +15,11 @@ identical on every IEEE machine.
 """
 import math
 import os
+import shutil
 import struct
+import subprocess
 import sys
+import tempfile
 import zlib
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -363,9 +370,61 @@ def png(canvas):
         return struct.pack('>I', len(body)) + kind + body + \
             struct.pack('>I', zlib.crc32(kind + body) & 0xffffffff)
     header = struct.pack('>IIBBBBB', canvas.w, canvas.h, 8, 6, 0, 0, 0)
-    raw = _filter_rows(canvas.rgba(), canvas.w, canvas.h)
-    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header) +
-            chunk(b'IDAT', zlib.compress(raw, 9)) + chunk(b'IEND', b''))
+    rgba = canvas.rgba()
+    raw = _filter_rows(rgba, canvas.w, canvas.h)
+    return optimised(b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header) +
+                     chunk(b'IDAT', zlib.compress(raw, 9)) + chunk(b'IEND', b''), header, rgba)
+
+
+def _unfilter_rows(data, w, h):
+    """The RGBA rows that filtered rows DATA (any filter per row) encode."""
+    stride = w * 4
+    prev = bytearray(stride)
+    out = bytearray()
+    for y in range(h):
+        kind = data[y * (stride + 1)]
+        row = bytearray(data[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        for i in range(stride):
+            a = row[i - 4] if i >= 4 else 0
+            b = prev[i]
+            c = prev[i - 4] if i >= 4 else 0
+            row[i] = (row[i] + (0, a, b, (a + b) >> 1, _paeth(a, b, c))[kind]) & 255
+        out += row
+        prev = row
+    return bytes(out)
+
+
+def _chunks(data):
+    at, out = 8, []
+    while at < len(data):
+        length, = struct.unpack('>I', data[at:at + 4])
+        out.append((data[at + 4:at + 8], data[at + 8:at + 8 + length]))
+        at += 12 + length
+    return out
+
+
+def optimised(data, header, rgba):
+    """DATA re-encoded by advpng at its highest level (zopfli, rows unfiltered); refused
+    unless it still has HEADER and its rows decode to exactly the pixels RGBA."""
+    if not shutil.which('advpng'):
+        sys.exit('genpics: advpng is needed (Debian package advancecomp; tools/install-deps.sh)')
+    with tempfile.TemporaryDirectory() as folder:
+        path = os.path.join(folder, 'picture.png')
+        with open(path, 'wb') as f:
+            f.write(data)
+        subprocess.run(['advpng', '--quiet', '--recompress', '-4', path], check=True)
+        with open(path, 'rb') as f:
+            out = f.read()
+    chunks = _chunks(out)
+    kinds = [kind for kind, _ in chunks]
+    idat = b''.join(body for kind, body in chunks if kind == b'IDAT')
+    if (kinds[0] != b'IHDR' or chunks[0][1] != header or kinds[-1] != b'IEND' or
+            set(kinds) != {b'IHDR', b'IDAT', b'IEND'}):
+        sys.exit('genpics: advpng changed a picture\'s layout')
+    width, height = struct.unpack('>II', header[:8])
+    if _unfilter_rows(zlib.decompress(idat), width, height) != rgba:
+        sys.exit('genpics: advpng changed a picture\'s pixels')
+    return out
 
 
 def dib(canvas):

@@ -17,11 +17,22 @@
 #                                    name as the publisher), from the untrusted CA
 #   codesign-*-chain.pem             each code-signing certificate followed by its CA,
 #                                    for osslsigncode -certs
+#   tsa.pem tsa-chain.pem            time stamping only (extended key usage critical), CN
+#                                    "Inkvane Test Time Stamping", from the CA: the local
+#                                    time-stamping server's (tools/timestamp_server.py)
+#   past-ca.pem past-ca.der          "Inkvane Test Root CA 2020", valid from 2020-01-01 for ten
+#                                    years from today; trusted only by the tests that ask for it
+#   codesign-expired.pem             code signing, CN "Inkvane Test Publisher", from past-ca,
+#                                    valid in 2020 only: expired today
+#   past-tsa.pem past-tsa-chain.pem  time stamping only, from past-ca, valid from 2020-01-01:
+#                                    time stamps from inside codesign-expired's validity
 # and, with CONTENT_HOST (a second name of this machine, which a redirect may lead to), made
 # from the CAs above when missing or made for another name:
 #   content-host.pem                 TLS server certificate for CONTENT_HOST, from the CA
 #   untrusted-content-host.pem       TLS server certificate for CONTENT_HOST, from the untrusted CA
 #   content-host.name                CONTENT_HOST
+# A folder made before the time-stamping files existed gets them added, its CA kept (the
+# Wine prefixes trust it).
 set -Eeuo pipefail
 
 if [ $# -lt 1 ] || [ $# -gt 2 ]; then
@@ -33,14 +44,14 @@ content_host=${2:-}
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 has_content() { [ -z "$content_host" ] || [ "$(cat "$out/content-host.name" 2>/dev/null)" = "$content_host" ]; }
-[ -f "$out/.complete" ] && has_content && exit 0
+[ -f "$out/.complete" ] && [ -f "$out/.complete-timestamping" ] && has_content && exit 0
 
 command -v openssl >/dev/null || { echo "make-test-pki: openssl is not installed" >&2; exit 1; }
 
 # Several tests may ask at once; one makes the files, the others wait for it.
 exec 9>"$out/.lock"
 flock 9
-[ -f "$out/.complete" ] && has_content && exit 0
+[ -f "$out/.complete" ] && [ -f "$out/.complete-timestamping" ] && has_content && exit 0
 
 work=$(mktemp -d "$out/.work.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -83,6 +94,28 @@ codesign() {  # NAME ISSUER COMMON_NAME
   cat "$work/$1.pem" "$work/$2.pem" > "$work/$1-chain.pem"
 }
 
+timestamping=("keyUsage=critical,digitalSignature" "extendedKeyUsage=critical,timeStamping")
+
+# A certificate valid from START to END (openssl ca dates, YYYYMMDDHHMMSSZ), issued by ISSUER
+# or, when ISSUER is NAME, by itself: openssl x509 here cannot date a certificate back.
+dated() {  # NAME ISSUER COMMON_NAME START END EXTENSIONS...
+  local name=$1 issuer=$2 cn=$3 start=$4 end=$5 db=$work/$1.db
+  shift 5
+  key "$name"
+  mkdir "$db"
+  : > "$db/index.txt"
+  printf '%s\n' "[ca]" "default_ca = dated" "[dated]" "database = $db/index.txt" \
+    "new_certs_dir = $db" "rand_serial = yes" "default_md = sha256" "policy = any" \
+    "unique_subject = no" "[any]" "organizationName = supplied" "commonName = supplied" > "$db/ca.cnf"
+  printf '%s\n' "subjectKeyIdentifier=hash" "authorityKeyIdentifier=keyid" "$@" > "$db/ext"
+  openssl req -new -key "$work/$name.key.pem" -subj "/O=Inkvane tests/CN=$cn" -out "$db/csr"
+  local signer=(-cert "$work/$issuer.pem")
+  [ "$issuer" = "$name" ] && signer=(-selfsign)
+  openssl ca -batch -notext -config "$db/ca.cnf" "${signer[@]}" -keyfile "$work/$issuer.key.pem" \
+    -startdate "$start" -enddate "$end" -extfile "$db/ext" -in "$db/csr" -out "$work/$name.pem" 2>/dev/null
+  rm -rf "$db"
+}
+
 if [ ! -f "$out/.complete" ]; then
   ca ca "Inkvane Test Root CA"
   ca untrusted-ca "Inkvane Untrusted Test CA"
@@ -92,16 +125,40 @@ if [ ! -f "$out/.complete" ]; then
   codesign codesign-publisher ca "Inkvane Test Publisher"
   codesign codesign-other ca "Other Test Publisher"
   codesign codesign-untrusted untrusted-ca "Inkvane Test Publisher"
-else
-  # The CAs stay those that the test prefixes trust already.
-  cp "$out"/{ca,untrusted-ca}{.pem,.key.pem} "$work"/
+  chmod 600 "$work"/*.key.pem
+  mv "$work"/* "$out"/
+  touch "$out/.complete"
 fi
-if [ -n "$content_host" ]; then
+
+# The content host's server certificates, from the CAs that the test prefixes trust already.
+if ! has_content; then
+  cp "$out"/{ca,untrusted-ca}{.pem,.key.pem} "$work"/
   server content-host ca "$content_host"
   server untrusted-content-host untrusted-ca "$content_host"
   echo "$content_host" > "$work/content-host.name"
+  rm "$work"/{ca,untrusted-ca}{.pem,.key.pem}
+  chmod 600 "$work"/*.key.pem
+  mv -f "$work"/* "$out"/
 fi
+[ -f "$out/.complete-timestamping" ] && exit 0
 
+# Time stamping: the local authority under the tree's CA, and a past that a time stamp can
+# vouch for, under a root that was valid then.
+cp "$out/ca.pem" "$out/ca.key.pem" "$work"/
+leaf tsa ca "Inkvane Test Time Stamping" "${timestamping[@]}"
+cat "$work/tsa.pem" "$work/ca.pem" > "$work/tsa-chain.pem"
+rm "$work/ca.pem" "$work/ca.key.pem"
+since=20200101000000Z
+until=$(date -u -d "+$days days" +%Y%m%d%H%M%SZ)
+dated past-ca past-ca "Inkvane Test Root CA 2020" "$since" "$until" \
+  "basicConstraints=critical,CA:TRUE" "keyUsage=critical,keyCertSign,cRLSign"
+openssl x509 -in "$work/past-ca.pem" -outform DER -out "$work/past-ca.der"
+dated codesign-expired past-ca "Inkvane Test Publisher" "$since" 20210101000000Z \
+  "basicConstraints=critical,CA:FALSE" "keyUsage=critical,digitalSignature" "extendedKeyUsage=codeSigning"
+cat "$work/codesign-expired.pem" "$work/past-ca.pem" > "$work/codesign-expired-chain.pem"
+dated past-tsa past-ca "Inkvane Test Time Stamping 2020" "$since" "$until" \
+  "basicConstraints=critical,CA:FALSE" "${timestamping[@]}"
+cat "$work/past-tsa.pem" "$work/past-ca.pem" > "$work/past-tsa-chain.pem"
 chmod 600 "$work"/*.key.pem
 mv -f "$work"/* "$out"/
-touch "$out/.complete"
+touch "$out/.complete-timestamping"

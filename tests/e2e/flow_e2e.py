@@ -22,12 +22,14 @@ from e2e_session import Failure, Installer, check, children_by_id, main, visible
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
 import package_contract as contract  # noqa: E402
 import standin_control as standin  # noqa: E402
+import timestamp_server  # noqa: E402
 from vendor_client import VendorServer  # noqa: E402
 
 LOOPBACK = "InkvaneSetupLoopback.exe"
 # The loopback installer that starts only packages signed by the test PKI's publisher.
 LOOPBACK_PUBLISHER = "InkvaneSetupLoopbackPublisher.exe"
-SIGN = Path(__file__).resolve().parents[2] / "tools" / "sign-release.sh"
+TOOLS = Path(__file__).resolve().parents[2] / "tools"
+SIGN = TOOLS / "sign-release.sh"
 IDC_INSTALL, IDC_RETRY, IDC_PROGRESS = 10002, 10008, 10042
 BLURBS = {10001, 10024, 10025, 10026, 10027, 10028, IDC_PROGRESS}
 INSTALLING = BLURBS | {10029}
@@ -66,6 +68,7 @@ class Flow:
         session.cleanups.append(lambda: standin.quit(self.download)
                                 if self.download.exists() else None)
         session.reg("delete", KEY, "/f")
+        self.timestamps = None
         self.clear()
 
     def clear(self):
@@ -96,7 +99,9 @@ class Flow:
         standin.make_variant(self.session.build / "inkvane_standin.exe", made, variant)
         if signer:
             pki = self.session.build / "wine" / "test-pki"
-            signing = subprocess.run([str(SIGN), str(made), str(pki / f"codesign-{signer}.pem"),
+            signing = subprocess.run([str(SIGN), "--timestamp", self.timestamp_server(pki),
+                                      "--timestamp-ca", str(pki / "ca.pem"), str(made),
+                                      str(pki / f"codesign-{signer}.pem"),
                                       str(pki / f"codesign-{signer}.key.pem"), str(pki / f"{ca}.pem")],
                                      capture_output=True, text=True)
             check(signing.returncode == 0, f"signing {made.name} failed: {signing.stderr}")
@@ -105,6 +110,14 @@ class Flow:
             data[len(data) // 3] ^= 0xFF  # in the code, well away from the signature at the end
             made.write_bytes(bytes(data))
         return made
+
+    def timestamp_server(self, pki):
+        """The address of the local time-stamping server, started on first use."""
+        if not self.timestamps:
+            subprocess.run(["bash", str(TOOLS / "make-test-pki.sh"), str(pki)], check=True)
+            process, self.timestamps = timestamp_server.start(pki)
+            self.session.cleanups.append(lambda: (process.terminate(), process.wait()))
+        return self.timestamps
 
     def served(self):
         return Path(self.vendor.behaviour["package"]["file"])
