@@ -21,6 +21,8 @@ enum class DownloadResult {
   kNotFromVendor,     // the response came from elsewhere than https at the vendor's host
   kIncomplete,        // fewer bytes on disk than the server announced, or no file at all
   kNotFromPublisher,  // the package is not signed by the publisher the build requires
+  kStalled,           // nothing new arrived for kStallTimeoutMs: the watchdog stopped the
+                      // download, or gave it up when the moniker did not return
 };
 
 // How one download ended. The user is told nothing of the cause; tests (and a log) are.
@@ -39,6 +41,7 @@ struct ResponseCheck {
   unsigned httpStatus = 0;
   std::optional<std::uint64_t> announcedLength;  // Content-Length, when the server sent one
   bool abortRequested = false;  // the sink passed on the user's abort request
+  bool stalled = false;         // the watchdog stopped the download (installer/download_progress.h)
 };
 
 // The package's URL: the vendor's origin ("https://host[:port]") and the fixed path and query.
@@ -62,7 +65,7 @@ std::wstring DownloadFolderFor(std::wstring_view desktopPath);
 // How a finished download ended: `hresult` is what the moniker returned, `check` what the
 // sink saw, `fileSize` the size of the package file afterwards (nothing when it is missing).
 // A refusal by the sink comes first; then the moniker's failure (kAborted when the sink had
-// passed on an abort); then success counts only for a judged response whose file holds at
+// passed on an abort, kStalled when the watchdog had stopped it); then success counts only for a judged response whose file holds at
 // least the announced length.
 DownloadOutcome JudgeDownload(std::uint32_t hresult, const ResponseCheck& check,
                               std::optional<std::uint64_t> fileSize);

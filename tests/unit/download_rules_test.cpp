@@ -65,6 +65,9 @@ TEST(JudgeDownload, SuccessNeedsAJudgedResponseAndTheAnnouncedBytesOnDisk) {
   ResponseCheck aborted = good;
   aborted.abortRequested = true;
   EXPECT_EQ(JudgeDownload(kAbort, aborted, 500).result, DownloadResult::kAborted);
+  ResponseCheck stalled = good;
+  stalled.stalled = true;
+  EXPECT_EQ(JudgeDownload(kAbort, stalled, 65536).result, DownloadResult::kStalled);
   const DownloadOutcome refusedCertificate = JudgeDownload(kBadCertificate, ResponseCheck{}, {});
   EXPECT_EQ(refusedCertificate.result, DownloadResult::kFailed);
   EXPECT_EQ(refusedCertificate.platformError, kBadCertificate);
