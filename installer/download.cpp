@@ -8,7 +8,9 @@
 #include "framework/system_library.h"
 #include "installer/bind_callback.h"
 #include "installer/download.h"
+#include "installer/download_watchdog.h"
 #include "installer/downloader_dlg.h"
+#include "installer/messages.h"
 #include "installer/package_contract.h"
 #include "installer/vendor_origin.h"
 
@@ -53,13 +55,44 @@ std::optional<std::uint64_t> FileSize(const std::wstring& path) {
   return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
 }
 
+// How long a failed download's file may stay held by someone else (a scanner reading it)
+// before it is left for the next download to remove.
+constexpr int kRemoveAttempts = 20;
+constexpr DWORD kRemoveRetryMs = 100;
+
+// Every download writes the same file. A download given up while still inside the moniker
+// removes what it left there when the moniker finally returns, but only if no later
+// download has begun meanwhile: the lock makes "is it still the newest" and the removal one
+// step against the start of the next download.
+SRWLOCK g_packageFileLock = SRWLOCK_INIT;
+unsigned g_downloadsBegun = 0;  // under g_packageFileLock
+
 }  // namespace
+
+bool RemovePartialPackage(const std::wstring& path) {
+  for (int attempt = 1;; ++attempt) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return ::GetLastError() == ERROR_FILE_NOT_FOUND ||
+                                                      ::GetLastError() == ERROR_PATH_NOT_FOUND;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+      ::SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    if (::DeleteFileW(path.c_str())) return true;
+    const DWORD error = ::GetLastError();
+    if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED &&
+         error != ERROR_LOCK_VIOLATION) ||
+        attempt == kRemoveAttempts)
+      return false;
+    ::Sleep(kRemoveRetryMs);
+  }
+}
 
 BOOL CDownloaderDlg::QueryDesktopFolder(wchar_t* path) {
   return ::SHGetSpecialFolderPathW(WindowForWorkers(), path, CSIDL_DESKTOPDIRECTORY, FALSE);
 }
 
-BOOL CDownloaderDlg::DownloadPackage() {
+BOOL CDownloaderDlg::DownloadPackage(bool* pGivenUp) {
+  if (pGivenUp) *pGivenUp = false;
   CBindCallback callback(VendorOrigin());
   const std::wstring url = PackageUrl(VendorOrigin());
 
@@ -88,9 +121,35 @@ BOOL CDownloaderDlg::DownloadPackage() {
   }
   // A copy cached by an earlier run must never stand in for the package.
   moniker.DeleteUrlCacheEntryW(url.c_str());
-  const HRESULT hr = moniker.URLDownloadToFileW(nullptr, url.c_str(), m_strPackagePath.c_str(), 0,
-                                                &callback);
-  m_downloadOutcome = JudgeDownload(static_cast<std::uint32_t>(hr), callback.Check(),
-                                    FileSize(m_strPackagePath));
-  return m_downloadOutcome.Succeeded() ? TRUE : FALSE;
+  // Once given up, this download reads no member again: a retry rewrites them.
+  const std::wstring target = m_strPackagePath;
+  ::AcquireSRWLockExclusive(&g_packageFileLock);
+  const unsigned thisDownload = ++g_downloadsBegun;
+  ::ReleaseSRWLockExclusive(&g_packageFileLock);
+  HRESULT hr;
+  bool givenUp;
+  {
+    // Given up, the download fails here and now, once, in place of its own thread.
+    const DownloadWatchdog watchdog(callback, [this] {
+      m_downloadOutcome = {DownloadResult::kStalled, 0, 0};
+      m_bInstallEnded = TRUE;
+      RequestScreen(WM_INSTALL_FAILED);
+    });
+    hr = moniker.URLDownloadToFileW(nullptr, url.c_str(), target.c_str(), 0, &callback);
+    givenUp = !callback.ReturnFromMoniker();
+  }
+  if (givenUp) {
+    // Whatever the moniker still delivered is discarded, and no later download disturbed.
+    ::AcquireSRWLockExclusive(&g_packageFileLock);
+    if (thisDownload == g_downloadsBegun) RemovePartialPackage(target);
+    ::ReleaseSRWLockExclusive(&g_packageFileLock);
+    if (pGivenUp) *pGivenUp = true;
+    return FALSE;
+  }
+  m_downloadOutcome =
+      JudgeDownload(static_cast<std::uint32_t>(hr), callback.Check(), FileSize(target));
+  if (m_downloadOutcome.Succeeded()) return TRUE;
+  // What a failed download left is no package: it must not wait there to be taken for one.
+  RemovePartialPackage(target);
+  return FALSE;
 }

@@ -92,7 +92,11 @@ unsigned __stdcall DownloadThreadProc(void* pParam) {
   auto* const dlg = static_cast<CDownloaderDlg*>(pParam);
   if (!dlg) return 0;
   const CDownloaderDlg::WorkerRun run(*dlg);
-  dlg->RunPackage(dlg->DownloadPackage());
+  bool givenUp = false;
+  const BOOL downloaded = dlg->DownloadPackage(&givenUp);
+  // A download given up for a stall has shown its failure already; the window may be on a
+  // retry's download by now.
+  if (!givenUp) dlg->RunPackage(downloaded);
   return 0;
 }
 
