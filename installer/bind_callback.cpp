@@ -8,6 +8,7 @@
 #include "installer/download.h"
 #include "installer/download_progress.h"
 #include "installer/downloader_dlg.h"
+#include "installer/srw_guard.h"
 
 namespace {
 
@@ -52,16 +53,6 @@ std::uint64_t FileSize(const std::wstring& path) {
   return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
 }
 
-class SrwGuard {
-public:
-  explicit SrwGuard(SRWLOCK& lock) : m_lock(lock) { ::AcquireSRWLockExclusive(&m_lock); }
-  ~SrwGuard() { ::ReleaseSRWLockExclusive(&m_lock); }
-  SrwGuard(const SrwGuard&) = delete;
-  SrwGuard& operator=(const SrwGuard&) = delete;
-
-private:
-  SRWLOCK& m_lock;
-};
 
 }  // namespace
 

@@ -12,6 +12,7 @@
 #include "installer/downloader_dlg.h"
 #include "installer/messages.h"
 #include "installer/package_contract.h"
+#include "installer/srw_guard.h"
 #include "installer/vendor_origin.h"
 
 std::atomic<int> g_bAbortDownload{0};
@@ -72,8 +73,10 @@ unsigned g_downloadsBegun = 0;  // under g_packageFileLock
 bool RemovePartialPackage(const std::wstring& path) {
   for (int attempt = 1;; ++attempt) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return ::GetLastError() == ERROR_FILE_NOT_FOUND ||
-                                                      ::GetLastError() == ERROR_PATH_NOT_FOUND;
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+      const DWORD error = ::GetLastError();
+      return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return false;
     if (attributes & FILE_ATTRIBUTE_READONLY)
       ::SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
@@ -123,9 +126,11 @@ BOOL CDownloaderDlg::DownloadPackage(bool* pGivenUp) {
   moniker.DeleteUrlCacheEntryW(url.c_str());
   // Once given up, this download reads no member again: a retry rewrites them.
   const std::wstring target = m_strPackagePath;
-  ::AcquireSRWLockExclusive(&g_packageFileLock);
-  const unsigned thisDownload = ++g_downloadsBegun;
-  ::ReleaseSRWLockExclusive(&g_packageFileLock);
+  unsigned thisDownload;
+  {
+    const SrwGuard guard(g_packageFileLock);
+    thisDownload = ++g_downloadsBegun;
+  }
   HRESULT hr;
   bool givenUp;
   {
@@ -140,9 +145,8 @@ BOOL CDownloaderDlg::DownloadPackage(bool* pGivenUp) {
   }
   if (givenUp) {
     // Whatever the moniker still delivered is discarded, and no later download disturbed.
-    ::AcquireSRWLockExclusive(&g_packageFileLock);
+    const SrwGuard guard(g_packageFileLock);
     if (thisDownload == g_downloadsBegun) RemovePartialPackage(target);
-    ::ReleaseSRWLockExclusive(&g_packageFileLock);
     if (pGivenUp) *pGivenUp = true;
     return FALSE;
   }
