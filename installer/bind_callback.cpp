@@ -2,11 +2,13 @@
 
 #include <wininet.h>
 
+#include <algorithm>
 #include <array>
 
 #include "installer/download.h"
 #include "installer/download_progress.h"
 #include "installer/downloader_dlg.h"
+#include "installer/srw_guard.h"
 
 namespace {
 
@@ -31,17 +33,26 @@ bool FollowsResponse(ULONG status) {
   }
 }
 
-// The URL the request ended at, after every redirect it followed. The option comes back as
-// UTF-16 or as ANSI text, depending on the system; a URL begins with an ASCII letter, so
-// its second byte tells which.
-std::wstring FinalUrl(IWinInetHttpInfo& info) {
+// A text option of the request: the URL it ended at (after every redirect it followed), or
+// the file it caches the body in. The option comes back as UTF-16 or as ANSI text,
+// depending on the system; a URL or path begins with an ASCII character, so its second
+// byte tells which.
+std::wstring TextOption(IWinInetInfo& info, DWORD option) {
   std::array<wchar_t, 2048> buffer{};
   DWORD size = sizeof(buffer) - sizeof(wchar_t);
-  if (FAILED(info.QueryOption(INTERNET_OPTION_URL, buffer.data(), &size))) return {};
+  if (FAILED(info.QueryOption(option, buffer.data(), &size))) return {};
   const auto* bytes = reinterpret_cast<const unsigned char*>(buffer.data());
   if (bytes[0] && !bytes[1]) return buffer.data();
   return {bytes, bytes + ::lstrlenA(reinterpret_cast<const char*>(bytes))};
 }
+
+std::uint64_t FileSize(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (path.empty() || !::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+    return 0;
+  return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+}
+
 
 }  // namespace
 
@@ -60,6 +71,7 @@ ULONG CBindCallback::AddRef() { return 0; }
 ULONG CBindCallback::Release() { return 0; }
 
 HRESULT CBindCallback::OnStartBinding(DWORD, IBinding* pib) {
+  const SrwGuard guard(m_lock);
   m_pBinding = pib;
   return E_NOTIMPL;
 }
@@ -70,7 +82,10 @@ HRESULT CBindCallback::OnLowResource(DWORD) { return E_NOTIMPL; }
 
 HRESULT CBindCallback::OnProgress(ULONG ulProgress, ULONG ulProgressMax, ULONG ulStatusCode,
                                   LPCWSTR szStatusText) {
-  if (m_check.refusal != DownloadResult::kSucceeded) return E_ABORT;
+  if (ulProgress > m_notifiedBytes.load(std::memory_order_relaxed))
+    m_notifiedBytes.store(ulProgress, std::memory_order_relaxed);
+  if (FollowsResponse(ulStatusCode)) m_notifiedResponse.store(true, std::memory_order_relaxed);
+  if (m_stalled.load() || m_check.refusal != DownloadResult::kSucceeded) return E_ABORT;
   // Windows reports each redirect here; Wine follows them silently, which the response
   // check below catches.
   if (ulStatusCode == BINDSTATUS_REDIRECTING &&
@@ -85,6 +100,8 @@ HRESULT CBindCallback::OnProgress(ULONG ulProgress, ULONG ulProgressMax, ULONG u
     m_check.bytesDelivered = ulProgress;
 
   if (CDownloaderDlg* const dlg = g_pDownloaderDlg) {
+    const SrwGuard guard(m_lock);
+    if (m_givenUp) return E_ABORT;
     CProgressCtrlEx& bar = dlg->m_progress;
     if (const auto pos = AdvanceDownloadBar(bar.m_nPos.load(), ulProgress, ulProgressMax)) {
       bar.m_nPos.store(*pos);
@@ -101,6 +118,7 @@ HRESULT CBindCallback::OnProgress(ULONG ulProgress, ULONG ulProgressMax, ULONG u
 }
 
 HRESULT CBindCallback::OnStopBinding(HRESULT, LPCWSTR) {
+  const SrwGuard guard(m_lock);
   m_pBinding.Reset();
   return E_NOTIMPL;
 }
@@ -117,7 +135,7 @@ DownloadResult CBindCallback::InspectResponse() {
   if (!m_pBinding || FAILED(m_pBinding->QueryInterface(IID_IWinInetHttpInfo, &info)) || !info)
     return DownloadResult::kNotFromVendor;
 
-  const std::wstring url = FinalUrl(*info.Get());
+  const std::wstring url = TextOption(*info.Get(), INTERNET_OPTION_URL);
   DWORD flags = 0;
   DWORD size = sizeof(flags);
   const bool verified = SUCCEEDED(info->QueryOption(INTERNET_OPTION_SECURITY_FLAGS, &flags, &size)) &&
@@ -142,4 +160,53 @@ DownloadResult CBindCallback::InspectResponse() {
 HRESULT CBindCallback::Refuse(DownloadResult why) {
   m_check.refusal = why;
   return E_ABORT;
+}
+
+ResponseCheck CBindCallback::Check() const {
+  ResponseCheck check = m_check;
+  check.stalled = m_stalled.load();
+  return check;
+}
+
+Microsoft::WRL::ComPtr<IBinding> CBindCallback::Binding() {
+  const SrwGuard guard(m_lock);
+  return m_pBinding;
+}
+
+CBindCallback::Arrival CBindCallback::LookAtArrival() {
+  Arrival arrival{m_notifiedBytes.load(std::memory_order_relaxed),
+                  m_notifiedResponse.load(std::memory_order_relaxed)};
+  // WinINet handles may be used from any thread; the binding hands out the request's.
+  Microsoft::WRL::ComPtr<IWinInetHttpInfo> info;
+  const auto binding = Binding();
+  if (!binding || FAILED(binding->QueryInterface(IID_IWinInetHttpInfo, &info)) || !info)
+    return arrival;
+  DWORD status = 0;
+  DWORD size = sizeof(status);
+  if (SUCCEEDED(info->QueryInfo(HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
+                                nullptr, nullptr)) &&
+      status != 0)
+    arrival.responded = true;
+  arrival.bytes =
+      std::max(arrival.bytes, FileSize(TextOption(*info.Get(), INTERNET_OPTION_DATAFILE_NAME)));
+  return arrival;
+}
+
+void CBindCallback::StopStalled() {
+  m_stalled.store(true);
+  // Not under the lock: the moniker may call back into the sink while it aborts.
+  if (const auto binding = Binding()) binding->Abort();
+}
+
+bool CBindCallback::GiveUp() {
+  const SrwGuard guard(m_lock);
+  if (m_returned) return false;
+  m_givenUp = true;
+  return true;
+}
+
+bool CBindCallback::ReturnFromMoniker() {
+  const SrwGuard guard(m_lock);
+  m_returned = true;
+  return !m_givenUp;
 }

@@ -9,11 +9,19 @@
 // redirect away from https at the vendor's host or a listed content host, a TLS session that
 // is not verified, or a status other than 200. Returning E_ABORT from a notification ends the
 // download.
+//
+// A DownloadWatchdog (installer/download_watchdog.h) watches the same download from a thread
+// of its own: it looks at what has arrived through the binding, stops a stalled download
+// through it, and may give the download up. Only what both threads touch is locked: the
+// binding, and the bar against the give-up, so that no bar move of a given-up download can
+// land after the failure it leads to.
 
 #include <windows.h>
 #include <urlmon.h>
 #include <wrl/client.h>
 
+#include <atomic>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -52,7 +60,27 @@ public:
   virtual ~CBindCallback();
 
   // What the sink saw, for JudgeDownload once the moniker has returned.
-  const ResponseCheck& Check() const { return m_check; }
+  ResponseCheck Check() const;
+
+  // ---- For the watchdog, on its thread ----
+  struct Arrival {
+    std::uint64_t bytes = 0;  // the most that any source shows has arrived
+    bool responded = false;   // the response's headers are in
+  };
+  // What has arrived: the byte count of the latest notification, or the size of the
+  // moniker's cache file when that is more (the notifications lag what the moniker has
+  // received: under Wine a body that drips gets none until two kilobytes or its end are in).
+  Arrival LookAtArrival();
+  // Stops the download as stalled: asks the moniker to abort the binding, and makes every
+  // later notification abort too.
+  void StopStalled();
+  // Gives the download up, unless the moniker has returned already (ReturnFromMoniker):
+  // from here on the sink moves nothing. True when it was given up.
+  bool GiveUp();
+
+  // ---- On the download thread, once the moniker has returned ----
+  // False when the watchdog had given the download up; else it can no longer do so.
+  bool ReturnFromMoniker();
 
 private:
   // Reads the final URL, TLS state, status and announced length of the response through
@@ -60,8 +88,16 @@ private:
   DownloadResult InspectResponse();
   HRESULT Refuse(DownloadResult why);
 
+  Microsoft::WRL::ComPtr<IBinding> Binding();
+
   const std::wstring m_strOrigin;
   const std::wstring m_strDownloadHosts;
-  Microsoft::WRL::ComPtr<IBinding> m_pBinding;
   ResponseCheck m_check;
+  std::atomic<std::uint64_t> m_notifiedBytes{0};
+  std::atomic<bool> m_notifiedResponse{false};
+  std::atomic<bool> m_stalled{false};
+  SRWLOCK m_lock = SRWLOCK_INIT;
+  Microsoft::WRL::ComPtr<IBinding> m_pBinding;  // locked
+  bool m_givenUp = false;                       // locked
+  bool m_returned = false;                      // locked
 };

@@ -9,9 +9,12 @@
 #include "installer/bind_callback.h"
 #include "installer/download.h"
 #include "installer/download_folder.h"
+#include "installer/download_watchdog.h"
 #include "installer/downloader_dlg.h"
 #include "installer/install_progress.h"
+#include "installer/messages.h"
 #include "installer/package_contract.h"
+#include "installer/srw_guard.h"
 #include "installer/vendor_origin.h"
 
 std::atomic<int> g_bAbortDownload{0};
@@ -47,13 +50,21 @@ MonikerApi LoadMonikerApi() {
 // unloaded, as when they were imported. The table holds only pointers and is never destroyed.
 const MonikerApi& Moniker() { return LoadedOnce<MonikerApi, LoadMonikerApi>(); }
 
+// Every download writes the same file. A download given up while still inside the moniker
+// removes what it left there when the moniker finally returns, but only if no later
+// download has begun meanwhile: the lock makes "is it still the newest" and the removal one
+// step against the start of the next download.
+SRWLOCK g_packageFileLock = SRWLOCK_INIT;
+unsigned g_downloadsBegun = 0;  // under g_packageFileLock
+
 }  // namespace
 
 BOOL CDownloaderDlg::QueryDesktopFolder(wchar_t* path) {
   return ::SHGetSpecialFolderPathW(WindowForWorkers(), path, CSIDL_DESKTOPDIRECTORY, FALSE);
 }
 
-BOOL CDownloaderDlg::DownloadPackage() {
+BOOL CDownloaderDlg::DownloadPackage(bool* pGivenUp) {
+  if (pGivenUp) *pGivenUp = false;
   CBindCallback callback(VendorOrigin(), DownloadHosts());
   const std::wstring url = PackageUrl(VendorOrigin());
   m_downloadFolderHold.reset();
@@ -90,8 +101,32 @@ BOOL CDownloaderDlg::DownloadPackage() {
   }
   // A copy cached by an earlier run must never stand in for the package.
   moniker.DeleteUrlCacheEntryW(url.c_str());
-  const HRESULT hr = moniker.URLDownloadToFileW(nullptr, url.c_str(), m_strPackagePath.c_str(), 0,
-                                                &callback);
+  // Once given up, this download reads no member again: a retry rewrites them.
+  const std::wstring target = m_strPackagePath;
+  unsigned thisDownload;
+  {
+    const SrwGuard guard(g_packageFileLock);
+    thisDownload = ++g_downloadsBegun;
+  }
+  HRESULT hr;
+  bool givenUp;
+  {
+    // Given up, the download fails here and now, once, in place of its own thread.
+    const DownloadWatchdog watchdog(callback, [this] {
+      m_downloadOutcome = {DownloadResult::kStalled, 0, 0};
+      m_bInstallEnded = TRUE;
+      RequestScreen(WM_INSTALL_FAILED);
+    });
+    hr = moniker.URLDownloadToFileW(nullptr, url.c_str(), target.c_str(), 0, &callback);
+    givenUp = !callback.ReturnFromMoniker();
+  }
+  if (givenUp) {
+    // Whatever the moniker still delivered is discarded, and no later download disturbed.
+    const SrwGuard guard(g_packageFileLock);
+    if (thisDownload == g_downloadsBegun) RemoveLeftover(target);
+    if (pGivenUp) *pGivenUp = true;
+    return FALSE;
+  }
 
   // From here on the file is judged, checked and started only through the hold's handle.
   std::optional<HeldFile> held;
@@ -103,6 +138,9 @@ BOOL CDownloaderDlg::DownloadPackage() {
                                     m_strPackagePath);
   if (m_downloadOutcome.result == DownloadResult::kNotHeld) m_downloadOutcome.platformError = error;
   if (m_downloadOutcome.Succeeded()) return TRUE;
+  // What a failed download left is no package: it must not wait there to be taken for one.
+  // A file the moniker could not replace (another program holds it) is not ours and stays.
   m_packageHold.reset();
+  if (m_downloadOutcome.result != DownloadResult::kNotTheDownload) RemoveLeftover(target);
   return FALSE;
 }

@@ -26,3 +26,46 @@ std::int64_t DownloadBarValue(std::uint32_t done, std::uint32_t total);
 // greater than `current`: the bar only moves forwards, and an unchanged bar is not repainted.
 std::optional<std::int64_t> AdvanceDownloadBar(std::int64_t current, std::uint32_t done,
                                                std::uint32_t total);
+
+// ---- Whether a download is still moving ----
+
+// How long a download may go without anything new arriving before it counts as stalled and
+// is stopped. The moniker has no receive timeout of its own under Wine, and on Windows its
+// timeouts are long and depend on the machine's settings.
+inline constexpr std::uint64_t kStallTimeoutMs = 30'000;
+
+// How long the watchdog waits for the moniker to return once it has asked it to stop a
+// stalled download, before it gives that download up and shows the failure itself.
+inline constexpr std::uint64_t kStallAbortGraceMs = 5'000;
+
+// What the watchdog does next for one download.
+enum class StallStep {
+  kWatch,    // the download is moving (or has not been quiet for long enough)
+  kAbort,    // stalled: ask the moniker to stop; given once
+  kAbandon,  // stopped but still inside the moniker after the grace: give it up; given once
+};
+
+// The watchdog's clock for one download. Anything new counts as movement: more bytes than
+// any earlier look showed, from whatever source shows the most (the moniker's notifications
+// lag the bytes it has received, its cache file does not), and the response's arrival
+// (headers in, before any byte of the body). Repeated or smaller counts do not. Times are
+// milliseconds of a monotonic clock.
+class StallWatch {
+public:
+  explicit StallWatch(std::uint64_t startMs) : m_lastMovedMs(startMs) {}
+
+  // One look at the download at `nowMs`: the most bytes any source shows have arrived, and
+  // whether the response has come.
+  void Observe(std::uint64_t nowMs, std::uint64_t bytes, bool responded);
+  // What to do at `nowMs`; kAbort and kAbandon are each given at most once.
+  StallStep Next(std::uint64_t nowMs);
+  // How long from `nowMs` until the next step can be due if nothing moves (0: due now).
+  std::uint64_t MsUntilDue(std::uint64_t nowMs) const;
+
+private:
+  std::uint64_t m_lastMovedMs;
+  std::uint64_t m_bytes = 0;
+  bool m_responded = false;
+  std::optional<std::uint64_t> m_abortedAtMs;
+  bool m_abandoned = false;
+};

@@ -86,7 +86,9 @@ DownloadOutcome JudgeDownload(std::uint32_t hresult, const ResponseCheck& check,
   if (check.refusal != DownloadResult::kSucceeded)
     outcome.result = check.refusal;
   else if (hresult != 0)
-    outcome.result = check.abortRequested ? DownloadResult::kAborted : DownloadResult::kFailed;
+    outcome.result = check.stalled          ? DownloadResult::kStalled
+                     : check.abortRequested ? DownloadResult::kAborted
+                                            : DownloadResult::kFailed;
   else if (!check.checked)
     outcome.result = DownloadResult::kNotFromVendor;  // nothing vouched for what arrived
   else if (check.announcedLength && check.bytesDelivered != *check.announcedLength)

@@ -27,6 +27,8 @@ enum class DownloadResult {
                       // another size, or another path behind the name
   kNotHeld,           // the downloaded file could not be held against changes
   kNotStarted,        // the shell could not start the package
+  kStalled,           // nothing new arrived for kStallTimeoutMs: the watchdog stopped the
+                      // download, or gave it up when the moniker did not return
 };
 
 // How one download ended. The user is told nothing of the cause; tests (and a log) are.
@@ -47,6 +49,7 @@ struct ResponseCheck {
   std::optional<std::uint64_t> announcedLength;  // Content-Length, when the server sent one
   std::uint64_t bytesDelivered = 0;  // the most bytes any notification reported received
   bool abortRequested = false;  // the sink passed on the user's abort request
+  bool stalled = false;         // the watchdog stopped the download (installer/download_progress.h)
 };
 
 // The package's URL: the vendor's origin ("https://host[:port]") and the fixed path and query.
@@ -77,7 +80,8 @@ struct HeldFile {
 // How a finished download ended: `hresult` is what the moniker returned, `check` what the
 // sink saw, `file` the package file as held afterwards (nothing when it could not be held),
 // `packagePath` where the package was to be written. A refusal by the sink comes first; then
-// the moniker's failure (kAborted when the sink had passed on an abort); then a response
+// the moniker's failure (kAborted when the sink had passed on an abort, kStalled when the
+// watchdog had stopped it); then a response
 // nobody judged, or fewer bytes delivered than announced. Success needs the held file to be
 // exactly what was delivered, at the package's own path: the moniker reports success also
 // when it could not write the file, and leaves whatever stood there.

@@ -148,11 +148,15 @@ private:
 public:
   // Fills m_szDownloadDir ("D:\varnix", D the desktop's drive) and m_strPackagePath, and
   // downloads the package from the vendor's origin into that file. TRUE only when the whole
-  // body came over verified TLS from the vendor's host with status 200. Blocks; on the
-  // download thread, where its progress notifications move m_progress.
-  BOOL DownloadPackage();
-  // How the last download ended, with the platform's error code. Written by DownloadPackage;
-  // read on its thread after it returned.
+  // body came over verified TLS from the vendor's host with status 200; after a failure no
+  // file is left there. Blocks; on the download thread, where its progress notifications
+  // move m_progress. A download that stops moving is stopped (DownloadResult::kStalled), or,
+  // when the moniker does not let go of it, given up: its failure is then shown at once,
+  // and when the moniker returns, *pGivenUp is set and the caller must leave the window
+  // alone (a retry may be under way).
+  BOOL DownloadPackage(bool* pGivenUp = nullptr);
+  // How the last download ended, with the platform's error code. Written by DownloadPackage
+  // (by its watchdog when it gives the download up); read on its thread after it returned.
   DownloadOutcome m_downloadOutcome;
   // What the last publisher check read of the package's signature; untouched when the build
   // names no publisher. On the download thread, like m_downloadOutcome.
@@ -212,7 +216,8 @@ public:
 
 protected:
   // Starts a thread that runs `proc(this)` and lets go of its handle; nobody waits for it.
-  // The installer's only way of starting a thread; virtual so that a test can refuse starts.
+  // The installer's only way of starting a worker (the download's watchdog, which the
+  // download thread waits for, is not one); virtual so that a test can refuse starts.
   virtual BOOL BeginThread(WorkerProc proc);
 
 private:

@@ -67,7 +67,11 @@ unsigned __stdcall DownloadThreadProc(void* pParam) {
   const CDownloaderDlg::WorkerRun run(*dlg);
   // The URL moniker and the shell are COM objects: this thread joins an apartment for them.
   const ComApartment com;
-  dlg->RunPackage(dlg->DownloadPackage());
+  bool givenUp = false;
+  const BOOL downloaded = dlg->DownloadPackage(&givenUp);
+  // A download given up for a stall has shown its failure already; the window may be on a
+  // retry's download by now.
+  if (!givenUp) dlg->RunPackage(downloaded);
   return 0;
 }
 

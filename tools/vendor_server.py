@@ -49,6 +49,10 @@ control.json keys (all optional; anything else is refused with a 500 that names 
     pause_seconds 0
     drip_bytes    N: send the body N bytes at a time ...
     drip_interval ... this many seconds apart (0.05)
+    drip_for      S: drip only for the first S seconds of the body, then send the rest at
+                  full speed (default: the whole body drips)
+    silent_seconds S: read the package request and answer nothing at all (not even a
+                  status line) for S seconds, then close the connection
     redirect      "https": 302 to /moved... on this host and port; "http": 302 to
                   http://localhost:HTTP_PORT/moved...; "https-host": 302 to
                   https://CONTENT_HOST:CONTENT_PORT/moved... (a 500 without a content host)
@@ -105,6 +109,8 @@ DEFAULTS = {
     "pause_seconds": 0,
     "drip_bytes": None,
     "drip_interval": 0.05,
+    "drip_for": None,
+    "silent_seconds": None,
     "redirect": None,
     "certificate": "trusted",
     "content_certificate": "trusted",
@@ -173,7 +179,9 @@ def validate(control):
         value = behaviour[key]
         if value is not None and (not isinstance(value, int) or value < 0):
             raise ControlError(f"{key} must be a whole number of bytes or seconds, not {value!r}")
-    for key in ("pause_seconds", "drip_interval"):
+    for key in ("pause_seconds", "drip_interval", "drip_for", "silent_seconds"):
+        if behaviour[key] is None and key in ("drip_for", "silent_seconds"):
+            continue
         if not isinstance(behaviour[key], (int, float)) or behaviour[key] < 0:
             raise ControlError(f"{key} must be a number of seconds, not {behaviour[key]!r}")
     if not isinstance(behaviour["status"], int) or not 200 <= behaviour["status"] <= 599:
@@ -308,6 +316,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.end_headers()
             entry["complete"] = True
             return
+        if not moved and behaviour["silent_seconds"] is not None:
+            self.close_connection = True
+            if not self.wait(behaviour["silent_seconds"]):
+                entry["client_closed_early"] = True
+            return
         if not moved and behaviour["status"] != 200:
             self.close_connection = True
             self.send_page(entry, behaviour["status"], f"<p>Error {behaviour['status']}.</p>\n")
@@ -334,6 +347,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     def send_body(self, entry, behaviour, blocks, chunked):
         piece_size = behaviour["drip_bytes"] or BLOCK
+        drip_ends = None if behaviour["drip_for"] is None else time.monotonic() + behaviour["drip_for"]
         marks = [m for m in (behaviour["pause_after"], behaviour["reset_after"]) if m is not None]
         paused = False
         pending = memoryview(b"")
@@ -354,8 +368,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
                     pending = memoryview(next(blocks, b""))
                     if not pending:
                         break
-                count = min([len(pending), piece_size] + [m - sent for m in marks if m > sent])
-                if sent and behaviour["drip_bytes"] and not self.wait(behaviour["drip_interval"]):
+                dripping = behaviour["drip_bytes"] and (drip_ends is None or time.monotonic() < drip_ends)
+                count = min([len(pending), piece_size if dripping else BLOCK] +
+                            [m - sent for m in marks if m > sent])
+                if sent and dripping and not self.wait(behaviour["drip_interval"]):
                     entry["client_closed_early"] = True
                     return
                 piece, pending = pending[:count], pending[count:]

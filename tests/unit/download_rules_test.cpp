@@ -103,7 +103,11 @@ TEST(JudgeDownload, SuccessNeedsAJudgedResponseAndExactlyTheDeliveredBytesHeldAt
   ResponseCheck aborted = good;
   aborted.abortRequested = true;
   EXPECT_EQ(JudgeDownload(kAbort, aborted, std::nullopt, L"").result, DownloadResult::kAborted);
-  const DownloadOutcome refusedCertificate = JudgeDownload(kBadCertificate, ResponseCheck{}, std::nullopt, L"");
+  ResponseCheck stalled = good;
+  stalled.stalled = true;
+  EXPECT_EQ(JudgeDownload(kAbort, stalled, std::nullopt, L"").result, DownloadResult::kStalled);
+  const DownloadOutcome refusedCertificate =
+      JudgeDownload(kBadCertificate, ResponseCheck{}, std::nullopt, L"");
   EXPECT_EQ(refusedCertificate.result, DownloadResult::kFailed);
   EXPECT_EQ(refusedCertificate.platformError, kBadCertificate);
 }

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Benchmark, not a test (ctest never runs it): the installer's download code against a bare
 # URLDownloadToFileW without a callback, the same 100 MB package from this tree's local
-# vendor server, in the same Wine prefix and the same run, printed as a ratio (goal: at
-# least 0.95: the progress sink must cost almost nothing), with curl's rate from the same
-# server beside it for information.
+# vendor server, in the same Wine prefix and the same run, printed as ratios: of the median
+# times, and the median (with the spread) of each round's paired ratio, which is the one
+# judged (goal: at least 0.95: the progress sink and the stall watchdog must cost almost
+# nothing), with curl's rate from the same server beside it for information.
 #
 #   tools/bench/download_bench.sh [ROUNDS]      (default 7)
 #
