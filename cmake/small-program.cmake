@@ -35,6 +35,6 @@ inkvane_small_code(inkvane_runtime_hooks)
 # A program of ours, built as above and linked with the run-time hooks.
 function(inkvane_small_program target)
   inkvane_small_code(${target})
-  target_link_options(${target} PRIVATE $<$<CONFIG:Release>:-flto -fuse-linker-plugin -Oz>)
+  target_link_options(${target} PRIVATE $<$<CONFIG:Release>:-flto=auto -fuse-linker-plugin -Oz>)
   target_link_libraries(${target} PRIVATE inkvane_runtime_hooks)
 endfunction()
