@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "app/downloader_app.h"
-#include "framework/system_library.h"
+#include "win32/system_library.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   // Before anything can load a DLL by name: the program runs elevated from wherever it was

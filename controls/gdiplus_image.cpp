@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "framework/system_library.h"
+#include "win32/system_library.h"
 
 namespace gdip {
 

@@ -1,7 +1,7 @@
 #pragma once
 // Small owners over the GDI+ flat API: start-up token, decoded image, drawing surface.
 // gdiplus.dll is not imported: it is loaded from the system folder by the first of them
-// (framework/system_library.h says why); where it cannot be loaded, they all behave as with
+// (win32/system_library.h says why); where it cannot be loaded, they all behave as with
 // GDI+ not started.
 
 #include <windows.h>
@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "controls/image_frames.h"
+#include "win32/scoped_handles.h"
 
 namespace gdip {
 
@@ -28,10 +29,6 @@ public:
 
 private:
   ULONG_PTR m_token = 0;
-};
-
-struct ReleaseCom {
-  void operator()(IUnknown* p) const noexcept { p->Release(); }
 };
 
 // A picture decoded by GDI+ from a stream. GDI+ reads the stream lazily, when it first
@@ -52,7 +49,7 @@ public:
   Gdiplus::GpImage* native() const noexcept { return m_image; }
 
 private:
-  std::unique_ptr<IStream, ReleaseCom> m_stream;
+  ComPtrOwner<IStream> m_stream;
   Gdiplus::GpImage* m_image = nullptr;
 };
 

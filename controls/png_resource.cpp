@@ -9,7 +9,7 @@ namespace {
 // memory with its last reference. The image keeps the stream, because GDI+ decodes from it
 // lazily: freeing the block right after decoding (as the stream-over-HGLOBAL idiom often
 // does) would leave the image reading freed memory at its first paint.
-std::unique_ptr<IStream, gdip::ReleaseCom> CopyToStream(const void* bytes, DWORD size) {
+ComPtrOwner<IStream> CopyToStream(const void* bytes, DWORD size) {
   HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, size);
   if (!block) return nullptr;
   void* target = ::GlobalLock(block);
@@ -25,7 +25,7 @@ std::unique_ptr<IStream, gdip::ReleaseCom> CopyToStream(const void* bytes, DWORD
     ::GlobalFree(block);
     return nullptr;
   }
-  return std::unique_ptr<IStream, gdip::ReleaseCom>(stream);
+  return ComPtrOwner<IStream>(stream);
 }
 
 }  // namespace

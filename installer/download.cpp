@@ -5,7 +5,6 @@
 #include <urlmon.h>
 #include <wininet.h>
 
-#include "framework/system_library.h"
 #include "installer/bind_callback.h"
 #include "installer/download.h"
 #include "installer/download_folder.h"
@@ -16,6 +15,7 @@
 #include "installer/package_contract.h"
 #include "installer/srw_guard.h"
 #include "installer/vendor_origin.h"
+#include "win32/system_library.h"
 
 std::atomic<int> g_bAbortDownload{0};
 

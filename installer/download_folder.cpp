@@ -6,15 +6,10 @@
 #include <memory>
 
 #include "installer/download_folder_rules.h"
-#include "installer/install_progress.h"
+#include "installer/install_flow.h"
+#include "win32/scoped_handles.h"
 
 namespace {
-
-struct LocalFreer {
-  void operator()(void* memory) const noexcept { ::LocalFree(memory); }
-};
-template <typename T>
-using LocalPtr = std::unique_ptr<T, LocalFreer>;
 
 std::wstring SidText(PSID sid) {
   LPWSTR text = nullptr;

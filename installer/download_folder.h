@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "installer/unique_handle.h"
+#include "win32/scoped_handles.h"
 
 // Opens the download folder `folder` ("D:\varnix") as the installer's own, or takes what
 // stands there out of the way and makes it so, and returns a handle on it opened without

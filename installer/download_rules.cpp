@@ -4,6 +4,7 @@
 #include <cwctype>
 
 #include "installer/download_folder_rules.h"
+#include "installer/install_location_rules.h"
 #include "installer/package_contract.h"
 
 namespace {
@@ -71,10 +72,7 @@ DownloadResult JudgeResponse(std::wstring_view origin, std::wstring_view downloa
 
 std::wstring DownloadFolderFor(std::wstring_view desktopPath) {
   std::wstring folder;
-  if (desktopPath.size() >= 2 && desktopPath[1] == L':' &&
-      ((desktopPath[0] >= L'A' && desktopPath[0] <= L'Z') ||
-       (desktopPath[0] >= L'a' && desktopPath[0] <= L'z')))
-    folder += desktopPath[0];
+  if (BeginsWithDriveLetter(desktopPath)) folder += desktopPath[0];
   return folder + L":\\" + package_contract::kDownloadFolderName;
 }
 

@@ -16,7 +16,7 @@
 
 #include <functional>
 
-#include "installer/unique_handle.h"
+#include "win32/scoped_handles.h"
 
 class CBindCallback;
 

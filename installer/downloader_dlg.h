@@ -21,7 +21,7 @@
 #include "framework/afxwin.h"
 #include "installer/download_rules.h"
 #include "installer/publisher_rules.h"
-#include "installer/unique_handle.h"
+#include "win32/scoped_handles.h"
 
 class CDownloaderDlg : public CDialog {
 public:
@@ -117,17 +117,17 @@ protected:
   void OnBtnRun();
 
   // Install location (install_location.cpp) and the install command (install_flow.cpp).
-  // Each operation reads the folder field's text as it is when the operation runs.
+  // Each command reads the folder field's text once and hands it on to these.
 public:
   // The platform's drive type (GetDriveTypeW) of the folder's drive: 3 for a fixed disk.
-  UINT GetInstallDriveType() const;
+  UINT GetInstallDriveType(std::wstring_view folder) const;
   // TRUE when the folder's drive has more than 80 whole MiB available to this user, or when
   // its free space cannot be learnt.
-  BOOL CheckDiskSpace() const;
+  BOOL CheckDiskSpace(std::wstring_view folder) const;
   // Hands the folder to the package through the product key: "Path" (the folder) and an
   // empty "Operation". Takes the folder as m_szInstallDir only when "Path" was written.
   // Failures are silent.
-  void SaveInstallDirToRegistry();
+  void SaveInstallDirToRegistry(std::wstring_view folder);
 
 protected:
   void OnBtnChangeDir();  // 10005: the shell's folder browser fills the folder field
@@ -141,8 +141,8 @@ protected:
 private:
   // The folder field's text: the inner field's, as the user typed or the browser set it.
   CString ReadInstallFolder() const;
-  // The install itself, once the folder has passed every check.
-  void StartInstall();
+  // The install itself, once `folder` has passed every check.
+  void StartInstall(std::wstring_view folder);
 
   // ---- Package download (installer/download.cpp) ----
 public:

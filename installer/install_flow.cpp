@@ -11,7 +11,6 @@
 #include <shellapi.h>
 
 #include "controls/message_box.h"
-#include "installer/com_apartment.h"
 #include "installer/downloader_dlg.h"
 #include "installer/install_location_rules.h"
 #include "installer/install_monitor.h"
@@ -20,6 +19,8 @@
 #include "installer/package_signature.h"
 #include "installer/publisher_rules.h"
 #include "installer/vendor_origin.h"
+#include "win32/com_apartment.h"
+#include "win32/shell_open.h"
 
 namespace {
 
@@ -31,19 +32,21 @@ constexpr DWORD kLocationSavedWaitMs = 10'000;
 }  // namespace
 
 void CDownloaderDlg::OnBtnInstall() {
+  // Read once: every check and the product key see the same text.
+  const CString folder = ReadInstallFolder();
   const LocationRefusal refusal = CheckInstallFolder(
-      ReadInstallFolder().str(), [this] { return GetInstallDriveType(); },
-      [this] { return CheckDiskSpace() != FALSE; });
+      folder.str(), [&] { return GetInstallDriveType(folder.str()); },
+      [&] { return CheckDiskSpace(folder.str()) != FALSE; });
   if (refusal != LocationRefusal::None) {
     // A notice with one button: whatever the user does with it, the screen stays as it is.
     CMessageBoxEx notice(NoticeFor(refusal), 0, this);
     notice.DoModal();
     return;
   }
-  StartInstall();
+  StartInstall(folder.str());
 }
 
-void CDownloaderDlg::StartInstall() {
+void CDownloaderDlg::StartInstall(std::wstring_view folder) {
   ShowInstallingScreen();  // clears m_bInstallEnded first
   ::ResetEvent(m_locationSaved.get());
   if (!StartWorker(&DownloadThreadProc)) {
@@ -52,7 +55,7 @@ void CDownloaderDlg::StartInstall() {
     return;
   }
   // The download is under way; the package reads its folder from here once it starts.
-  SaveInstallDirToRegistry();
+  SaveInstallDirToRegistry(folder);
   ::SetEvent(m_locationSaved.get());
 }
 
@@ -113,9 +116,7 @@ BOOL CDownloaderDlg::StartPackage() {
   ::WaitForSingleObject(m_locationSaved.get(), kLocationSavedWaitMs);
   // A value left by an earlier run must not end the following at once.
   ::DeleteFileW(ProgressFilePath(m_szDownloadDir).c_str());
-  const ComApartment com;
-  const auto result = reinterpret_cast<INT_PTR>(::ShellExecuteW(
-      m_hWndForWorkers, L"open", m_strPackagePath.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  const INT_PTR result = ShellOpen(m_hWndForWorkers, m_strPackagePath.c_str());
   if (result > 32) return TRUE;
   m_downloadOutcome = {DownloadResult::kNotStarted, static_cast<std::uint32_t>(result),
                        m_downloadOutcome.httpStatus};

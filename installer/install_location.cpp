@@ -1,7 +1,6 @@
 // The install location on the Windows side: the proposed folder, the folder browser, the
 // drive and space checks and the product's registry key. What each step decides is in
 // install_location_rules; here the platform is asked and the answer applied.
-#include "installer/install_location.h"
 
 #include <objbase.h>
 #include <shlobj.h>
@@ -11,11 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "installer/com_apartment.h"
 #include "installer/downloader_dlg.h"
 #include "installer/install_location_rules.h"
 #include "installer/package_contract.h"
-#include "installer/registry_key.h"
+#include "win32/com_apartment.h"
+#include "win32/registry_key.h"
+#include "win32/scoped_handles.h"
 
 namespace {
 
@@ -23,10 +23,7 @@ constexpr UINT kBrowseFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN | BIF
 static_assert(kBrowseFlags == 0x13);
 
 // An item list that the shell allocated for us.
-struct CoTaskMemFreeDeleter {
-  void operator()(ITEMIDLIST* items) const noexcept { ::CoTaskMemFree(items); }
-};
-using ItemList = std::unique_ptr<ITEMIDLIST, CoTaskMemFreeDeleter>;
+using ItemList = CoTaskMemPtr<ITEMIDLIST>;
 
 // The folder the user confirms in the shell's folder browser (no owner, rooted at the
 // desktop); empty when cancelled or when the item has no file-system path.
@@ -79,30 +76,21 @@ void CDownloaderDlg::OnBtnChangeDir() {
   if (!folder.empty()) m_editInstallDir.SetText(CString(folder));
 }
 
-UINT CDownloaderDlg::GetInstallDriveType() const {
-  const std::wstring drive(InstallDriveOf(ReadInstallFolder().str()));
+UINT CDownloaderDlg::GetInstallDriveType(std::wstring_view folder) const {
+  const std::wstring drive(InstallDriveOf(folder));
   return ::GetDriveTypeW(drive.c_str());
 }
 
-BOOL CDownloaderDlg::CheckDiskSpace() const {
-  const std::wstring drive(InstallDriveOf(ReadInstallFolder().str()));
+BOOL CDownloaderDlg::CheckDiskSpace(std::wstring_view folder) const {
+  const std::wstring drive(InstallDriveOf(folder));
   ULARGE_INTEGER available{}, total{}, free{};
   if (!::GetDiskFreeSpaceExW(drive.c_str(), &available, &total, &free))
     return HasEnoughSpace(std::nullopt);
   return HasEnoughSpace(available.QuadPart);
 }
 
-void CDownloaderDlg::SaveInstallDirToRegistry() {
-  const CString folder = ReadInstallFolder();
+void CDownloaderDlg::SaveInstallDirToRegistry(std::wstring_view folder) {
   ProductKeyInRegistry key;
-  if (SaveInstallFolder(key, folder.str())) ::lstrcpynW(m_szInstallDir, folder, MAX_PATH);
-}
-
-BOOL IsOperationUninstall() {
-  RegistryKey key;
-  if (key.Open(HKEY_LOCAL_MACHINE, package_contract::kProductKey, KEY_READ) != ERROR_SUCCESS)
-    return FALSE;
-  std::vector<std::byte> operation;
-  key.QueryValue(package_contract::kOperationValue, operation);  // left empty when missing
-  return IsStopRequest(operation);
+  if (SaveInstallFolder(key, folder))
+    ::lstrcpynW(m_szInstallDir, std::wstring(folder).c_str(), MAX_PATH);
 }

@@ -13,10 +13,14 @@ std::wstring BrowsedInstallFolder(std::wstring_view chosenPath) {
   return std::wstring(chosenPath) + package_contract::kBrowseFolderName;
 }
 
+bool BeginsWithDriveLetter(std::wstring_view path) {
+  if (path.size() < 2 || path[1] != L':') return false;
+  const wchar_t letter = path[0];
+  return (letter >= L'A' && letter <= L'Z') || (letter >= L'a' && letter <= L'z');
+}
+
 bool IsLocalDrivePath(std::wstring_view folder) {
-  if (folder.size() < 2 || folder[1] != L':') return false;
-  const wchar_t letter = folder[0];
-  if (!((letter >= L'A' && letter <= L'Z') || (letter >= L'a' && letter <= L'z'))) return false;
+  if (!BeginsWithDriveLetter(folder)) return false;
   if (folder.size() == 2) return true;
   if (folder[2] != L'\\' && folder[2] != L'/') return false;
   for (std::size_t i = 3; i < folder.size(); ++i) {
@@ -72,21 +76,4 @@ bool SaveInstallFolder(ProductKeyWriter& key, std::wstring_view folderText) {
   static constexpr wchar_t kEmpty[] = L"";
   key.SetString(package_contract::kOperationValue, kEmpty);
   return pathWritten;
-}
-
-bool IsStopRequest(std::span<const std::byte> operationData) {
-  // The data is UTF-16LE; its string ends at the first NUL or where reading stops (an odd
-  // last byte is the low half of a character whose high half is 0, as in a zeroed buffer).
-  const std::size_t read = std::min(operationData.size(), kOperationBytesRead);
-  std::u16string text;
-  for (std::size_t i = 0; i < read; i += 2) {
-    const auto low = std::to_integer<unsigned>(operationData[i]);
-    const auto high = i + 1 < read ? std::to_integer<unsigned>(operationData[i + 1]) : 0u;
-    const auto c = static_cast<char16_t>(low | high << 8);
-    if (c == u'\0') break;
-    text.push_back(c);
-  }
-  const std::wstring_view stop = package_contract::kStopWord;
-  return std::equal(text.begin(), text.end(), stop.begin(), stop.end(),
-                    [](char16_t a, wchar_t b) { return a == static_cast<char16_t>(b); });
 }

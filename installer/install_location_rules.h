@@ -35,6 +35,9 @@ inline constexpr std::size_t kPathChars = package_contract::kPathValueChars;
 inline constexpr std::size_t kMaxInstallFolderChars =
     kPathChars - 1 - (1 + std::char_traits<wchar_t>::length(package_contract::kLauncherName));
 
+// Whether `path` begins with a drive letter (A to Z in either case) and a colon.
+bool BeginsWithDriveLetter(std::wstring_view path);
+
 // Whether `folder` is a drive letter and a colon, alone or followed by a separator and
 // folder names none of which ends in a blank or a dot. Everything else may be taken by the
 // platform to mean another folder than the one the text shows: "C:foo" lies in the drive's
@@ -94,13 +97,3 @@ public:
 // created or opened. True only when "Path" was written: then, and only then, the caller
 // takes the text as its install folder.
 bool SaveInstallFolder(ProductKeyWriter& key, std::wstring_view folderText);
-
-// The most of the "Operation" value that is looked at: its first 260 bytes (130 wide
-// characters). A longer value counts by its beginning.
-inline constexpr std::size_t kOperationBytesRead = 260;
-
-// Whether the "Operation" value's data (its type not looked at) asks the installer to stop
-// following the package: its string, up to the first NUL within the bytes looked at, is the
-// stop word exactly, in the same case and with nothing before or after. Empty data (no
-// key, no value) is no request.
-bool IsStopRequest(std::span<const std::byte> operationData);

@@ -3,21 +3,17 @@
 
 #include <memory>
 #include <type_traits>
+#include <vector>
 
 #include "installer/downloader_dlg.h"
-#include "installer/install_location.h"
 #include "installer/install_progress.h"
 #include "installer/package_contract.h"
-#include "installer/registry_key.h"
+#include "win32/registry_key.h"
+#include "win32/scoped_handles.h"
 
 namespace {
 
 namespace pc = package_contract;
-
-struct ChangeNotificationCloser {
-  void operator()(HANDLE handle) const noexcept { ::FindCloseChangeNotification(handle); }
-};
-using ChangeNotification = std::unique_ptr<std::remove_pointer_t<HANDLE>, ChangeNotificationCloser>;
 
 ChangeNotification WatchFolder(const wchar_t* folder, DWORD changes) {
   const HANDLE handle = ::FindFirstChangeNotificationW(folder, TRUE, changes);
@@ -95,4 +91,13 @@ int CDownloaderDlg::ReadInstallPercent() {
     ::InvalidateRect(m_hWndBarForWorkers, nullptr, TRUE);
   }
   return progress;
+}
+
+BOOL IsOperationUninstall() {
+  RegistryKey key;
+  if (key.Open(HKEY_LOCAL_MACHINE, package_contract::kProductKey, KEY_READ) != ERROR_SUCCESS)
+    return FALSE;
+  std::vector<std::byte> operation;
+  key.QueryValue(package_contract::kOperationValue, operation);  // left empty when missing
+  return IsStopRequest(operation);
 }

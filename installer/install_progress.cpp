@@ -1,6 +1,7 @@
 #include "installer/install_progress.h"
 
 #include <algorithm>
+#include <string>
 
 #include "installer/package_contract.h"
 
@@ -40,4 +41,21 @@ void FollowPackage(const std::function<int()>& readProgress,
     if (stopRequested()) return;
     if (waitForChange) waitForChange();
   }
+}
+
+bool IsStopRequest(std::span<const std::byte> operationData) {
+  // The data is UTF-16LE; its string ends at the first NUL or where reading stops (an odd
+  // last byte is the low half of a character whose high half is 0, as in a zeroed buffer).
+  const std::size_t read = std::min(operationData.size(), kOperationBytesRead);
+  std::u16string text;
+  for (std::size_t i = 0; i < read; i += 2) {
+    const auto low = std::to_integer<unsigned>(operationData[i]);
+    const auto high = i + 1 < read ? std::to_integer<unsigned>(operationData[i + 1]) : 0u;
+    const auto c = static_cast<char16_t>(low | high << 8);
+    if (c == u'\0') break;
+    text.push_back(c);
+  }
+  const std::wstring_view stop = package_contract::kStopWord;
+  return std::equal(text.begin(), text.end(), stop.begin(), stop.end(),
+                    [](char16_t a, wchar_t b) { return a == static_cast<char16_t>(b); });
 }

@@ -1,12 +1,14 @@
 #pragma once
 // Following the package once it runs: what a value read from its progress file means, where
-// the bar then stands, when following ends, and the run step's few fixed counts and waits.
+// the bar then stands, when following ends, and what in the product key asks it to stop.
 // Portable: no Windows headers. The Win32 side (install_flow.cpp, install_monitor.cpp) reads
 // the file and the registry and applies these.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -45,13 +47,12 @@ void FollowPackage(const std::function<int()>& readProgress,
 // net for changes that the platform's change notifications do not report.
 inline constexpr unsigned kFollowSafetyWaitMs = 500;
 
-// Attempts to start the thread that follows the package, one right after the other; when
-// all fail, the Finished screen follows this many milliseconds later without following.
-inline constexpr int kMonitorStartAttempts = 3;
-inline constexpr unsigned kUnfollowedFinishDelayMs = 10;
+// The most of the "Operation" value that is looked at: its first 260 bytes (130 wide
+// characters). A longer value counts by its beginning.
+inline constexpr std::size_t kOperationBytesRead = 260;
 
-// Taking hold of the downloaded package against writers: attempts while another program
-// (a scanner reading the new file, say) keeps it from being held, this far apart. A
-// conflict that outlasts them counts as a failed download.
-inline constexpr int kHoldAttempts = 10;
-inline constexpr unsigned kHoldRetryMs = 100;
+// Whether the "Operation" value's data (its type not looked at) asks the installer to stop
+// following the package: its string, up to the first NUL within the bytes looked at, is the
+// stop word exactly, in the same case and with nothing before or after. Empty data (no
+// key, no value) is no request.
+bool IsStopRequest(std::span<const std::byte> operationData);

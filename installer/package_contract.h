@@ -1,7 +1,7 @@
 #pragma once
 // The exchange between the installer and the product package it downloads and starts:
 // every name and format that both sides rely on, in this one place. The installer, the
-// stand-in package and the test scripts (through tools/package_contract.py, which reads
+// stand-in package and the test scripts (through tools/vendor/package_contract.py, which reads
 // this file) take them from here. Portable: no Windows headers.
 //
 // Keep each constant on one line as `inline constexpr wchar_t kName[] = L"...";` or

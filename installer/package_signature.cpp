@@ -7,7 +7,8 @@
 #include <cstring>
 #include <memory>
 
-#include "framework/system_library.h"
+#include "win32/scoped_handles.h"
+#include "win32/system_library.h"
 
 static_assert(kChainSignatureInvalid == CERT_TRUST_IS_NOT_SIGNATURE_VALID &&
               kChainUntrustedRoot == CERT_TRUST_IS_UNTRUSTED_ROOT &&
@@ -19,10 +20,6 @@ namespace {
 std::uint32_t StatusOfError(DWORD error) {
   return static_cast<std::uint32_t>(HRESULT_FROM_WIN32(error ? error : ERROR_PROC_NOT_FOUND));
 }
-
-struct LocalFreer {
-  void operator()(void* memory) const noexcept { ::LocalFree(memory); }
-};
 
 // Every common name of `subject`, each whole. False when the name cannot be decoded, or a
 // common name is not a string: such a subject names no publisher.

@@ -3,26 +3,12 @@
 // live with the flow and the install location.
 #include "installer/downloader_dlg.h"
 
-#include <shellapi.h>
-
 #include "controls/message_box.h"
-#include "installer/com_apartment.h"
 #include "installer/download.h"
 #include "installer/launcher_path.h"
 #include "installer/vendor_origin.h"
 #include "installer/vendor_pages.h"
-
-namespace {
-
-// Opens `target` with the shell's "open" verb; TRUE when the shell reports success.
-BOOL ShellOpen(HWND owner, const std::wstring& target) {
-  const ComApartment com;
-  const HINSTANCE result =
-      ::ShellExecuteW(owner, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-  return reinterpret_cast<INT_PTR>(result) > 32;
-}
-
-}  // namespace
+#include "win32/shell_open.h"
 
 void CDownloaderDlg::OnBtnClose() {
   if (!m_bInstallEnded) {
@@ -39,10 +25,10 @@ void CDownloaderDlg::OnBtnClose() {
 void CDownloaderDlg::OnLinkWebDownload() {
   // The installer ends only once the browser has been asked to show the page; without one
   // the user can still retry.
-  if (ShellOpen(m_hWnd, VendorHomePage(VendorOrigin()))) SendMessage(WM_CLOSE);
+  if (ShellOpen(m_hWnd, VendorHomePage(VendorOrigin()).c_str()) > 32) SendMessage(WM_CLOSE);
 }
 
-void CDownloaderDlg::OnLinkLicense() { ShellOpen(m_hWnd, VendorLicensePage(VendorOrigin())); }
+void CDownloaderDlg::OnLinkLicense() { ShellOpen(m_hWnd, VendorLicensePage(VendorOrigin()).c_str()); }
 
 void CDownloaderDlg::OnChkAgree() {
   const BOOL agreed = !m_chkAgree.m_bChecked;
@@ -55,7 +41,7 @@ void CDownloaderDlg::OnChkAgree() {
 }
 
 void CDownloaderDlg::OnBtnRun() {
-  if (const auto launcher = LauncherPath(m_szInstallDir)) ShellOpen(m_hWnd, *launcher);
+  if (const auto launcher = LauncherPath(m_szInstallDir)) ShellOpen(m_hWnd, launcher->c_str());
   SendMessage(WM_CLOSE);
 }
 

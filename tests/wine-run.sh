@@ -200,7 +200,7 @@ REG
       winreg=$(tr -d '\r' < "$log")
       wine_step "prefix creation failed: regedit in $prefix" "$log" "$loader" regedit /S "$winreg"
       # The tree's test CA (made here once, in wine/test-pki) is trusted in the prefix only.
-      "$here/../tools/make-test-pki.sh" "$1/wine/test-pki" >"$log" 2>&1 ||
+      "$here/../tools/vendor/make-test-pki.sh" "$1/wine/test-pki" >"$log" 2>&1 ||
         fail "prefix creation failed: the test PKI could not be made" "$log"
       [ -f "$1/tests/inkvane_trust_root.exe" ] ||
         fail "prefix creation failed: $1/tests/inkvane_trust_root.exe is not built"

@@ -25,7 +25,7 @@ from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[1]
 sys.path.insert(0, str(ROOT / "tests" / "e2e"))
-sys.path.insert(0, str(ROOT / "tools"))
+sys.path.insert(0, str(ROOT / "tools" / "vendor"))
 import e2e_session  # noqa: E402
 import package_contract as contract  # noqa: E402
 import standin_control as standin  # noqa: E402

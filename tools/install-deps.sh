@@ -5,8 +5,8 @@ set -euo pipefail
 
 # Both Wines: 32-bit for the program that ships, 64-bit for hosts that cannot execute
 # 32-bit programs (there the tests run an x86_64 build).
-# osslsigncode signs releases (tools/sign-release.sh); advancecomp's advpng re-encodes the
-# pictures that tools/genpics.py draws; faketime sets a later day for tools/check-reproducible.sh.
+# osslsigncode signs releases (tools/release/sign-release.sh); advancecomp's advpng re-encodes the
+# pictures that tools/pictures/genpics.py draws; faketime sets a later day for tools/release/check-reproducible.sh.
 packages=(cmake g++ make python3 libgtest-dev googletest mingw-w64 wine wine32:i386 wine64
           xvfb xdotool imagemagick fonts-wqy-microhei openssl osslsigncode advancecomp faketime)
 

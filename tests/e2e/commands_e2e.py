@@ -21,7 +21,7 @@ from flow_e2e import FAILED, FINISHED, INSTALLING, Flow, FlowInstaller, wait_unt
 from installer_e2e import READY_IDS
 from location_e2e import NOT_LOCAL, Installer
 
-import package_contract as contract  # noqa: E402  (flow_e2e put tools/ on the path)
+import package_contract as contract  # noqa: E402  (flow_e2e put tools/vendor on the path)
 import standin_control as standin  # noqa: E402
 
 IDC_CLOSE, IDC_INSTALL, IDC_AGREE, IDC_LICENSE = 10001, 10002, 10003, 10004

@@ -26,7 +26,7 @@ from commands_e2e import BOX_YES, LoopbackInstaller
 from flow_e2e import (FAILED, FINISHED, IDC_INSTALL, IDC_RETRY, INSTALLING, KEY, LOOPBACK, Flow,
                       processes_running, wait_until)
 
-import package_contract as contract  # noqa: E402  (flow_e2e put tools/ on the path)
+import package_contract as contract  # noqa: E402  (flow_e2e put tools/vendor on the path)
 import standin_control as standin  # noqa: E402
 from vendor_client import file_digest  # noqa: E402
 

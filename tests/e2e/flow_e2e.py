@@ -6,7 +6,7 @@ vendor server and the stand-in package.
     flow_e2e.py BUILD_DIR CASE
     CASE: install | failed-retry | close-mid-download | close-mid-install | publisher
 
-The vendor server is the ctest fixture "vendor" (tools/vendor_client.py start BUILD_DIR); run
+The vendor server is the ctest fixture "vendor" (tools/vendor/vendor_client.py start BUILD_DIR); run
 alone, a case starts its own. Each case chooses the server's behaviour and the run that the
 stand-in plays; the stand-in holds each step until the case has seen it. The bar is read off
 screenshots: the share of its width that shows the red fill.
@@ -19,7 +19,8 @@ from pathlib import Path
 import e2e_session
 from e2e_session import Failure, Installer, check, children_by_id, main, visible_ids
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools" / "vendor"))
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools" / "release"))
 import package_contract as contract  # noqa: E402
 import standin_control as standin  # noqa: E402
 import timestamp_server  # noqa: E402
@@ -29,7 +30,7 @@ LOOPBACK = "InkvaneSetupLoopback.exe"
 # The loopback installer that starts only packages signed by the test PKI's publisher.
 LOOPBACK_PUBLISHER = "InkvaneSetupLoopbackPublisher.exe"
 TOOLS = Path(__file__).resolve().parents[2] / "tools"
-SIGN = TOOLS / "sign-release.sh"
+SIGN = TOOLS / "release" / "sign-release.sh"
 IDC_INSTALL, IDC_RETRY, IDC_PROGRESS = 10002, 10008, 10042
 BLURBS = {10001, 10024, 10025, 10026, 10027, 10028, IDC_PROGRESS}
 INSTALLING = BLURBS | {10029}
@@ -114,7 +115,7 @@ class Flow:
     def timestamp_server(self, pki):
         """The address of the local time-stamping server, started on first use."""
         if not self.timestamps:
-            subprocess.run(["bash", str(TOOLS / "make-test-pki.sh"), str(pki)], check=True)
+            subprocess.run(["bash", str(TOOLS / "vendor" / "make-test-pki.sh"), str(pki)], check=True)
             process, self.timestamps = timestamp_server.start(pki)
             self.session.cleanups.append(lambda: (process.terminate(), process.wait()))
         return self.timestamps

@@ -20,7 +20,7 @@ import e2e_session
 from e2e_session import check, main, visible_ids
 from installer_e2e import READY_IDS
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools" / "vendor"))
 import package_contract as contract  # noqa: E402
 
 NOT_LOCAL = "请选择本地磁盘路径进行安装"

@@ -10,13 +10,13 @@ import sys
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
-sys.path.insert(0, str(ROOT / "tools"))
+sys.path.insert(0, str(ROOT / "tools" / "vendor"))
 import package_contract  # noqa: E402
 
 SOURCES = ("app", "installer", "controls", "framework", "res", "tools")
 CPP = {".cpp", ".h", ".rc"}
 SUFFIXES = CPP | {".py", ".sh"}
-READERS = {package_contract.HEADER, ROOT / "tools" / "package_contract.py"}
+READERS = {package_contract.HEADER, ROOT / "tools" / "vendor" / "package_contract.py"}
 
 
 def code_only(text, suffix):
@@ -76,7 +76,7 @@ def main():
     # The check itself must notice a copy.
     assert copies('f(L"UnInstall")', ".cpp", values) and copies("'Percent.ini'", ".py", values)
     if problems:
-        print("take these from installer/package_contract.h (tools/package_contract.py):")
+        print("take these from installer/package_contract.h (tools/vendor/package_contract.py):")
         print("\n".join(problems))
         return 1
     print(f"{len(values)} names, spelled only in {package_contract.HEADER.relative_to(ROOT)}")

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Our release exe signed by tools/sign-release.sh, time-stamped by the local time-stamping
-# server (tools/timestamp_server.py), passes the installer's publisher check under Wine (the
+# Our release exe signed by tools/release/sign-release.sh, time-stamped by the local time-stamping
+# server (tools/release/timestamp_server.py), passes the installer's publisher check under Wine (the
 # tree's test CA is in the prefix's machine Root store); the same exe with one byte changed
 # after signing, unsigned, signed by another publisher of that CA, or by an untrusted CA under
 # the publisher's very name, each fails it. The signing itself is refused without a server (and
@@ -17,7 +17,7 @@ build=$(cd "$1" && pwd) exe=$2 probe=$3 mode=${4:-release}
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/../.." && pwd)
 pki=$build/wine/test-pki
-"$root/tools/make-test-pki.sh" "$pki"
+"$root/tools/vendor/make-test-pki.sh" "$pki"
 work=$(mktemp -d "$build/signing-test.XXXXXX")
 tsa_pid=""
 trap '[ -z "$tsa_pid" ] || { kill "$tsa_pid"; wait "$tsa_pid"; } 2>/dev/null; rm -rf "$work"' EXIT
@@ -39,7 +39,7 @@ expect() {  # NAME EXIT PATTERN: the installer's check under Wine
 }
 
 start_tsa() {  # OPTIONS...: the local time-stamping server; sets tsa to its address
-  "$root/tools/timestamp_server.py" --pki "$pki" "$@" >"$work/tsa-address" &
+  "$root/tools/release/timestamp_server.py" --pki "$pki" "$@" >"$work/tsa-address" &
   tsa_pid=$!
   for _ in $(seq 100); do [ -s "$work/tsa-address" ] && break; sleep 0.1; done
   tsa=$(cat "$work/tsa-address")
@@ -91,7 +91,7 @@ start_tsa
 
 sign() {  # NAME SIGNER CA
   cp "$exe" "$work/$1.exe"
-  "$root/tools/sign-release.sh" --timestamp "$tsa" --timestamp-ca "$pki/ca.pem" "$work/$1.exe" \
+  "$root/tools/release/sign-release.sh" --timestamp "$tsa" --timestamp-ca "$pki/ca.pem" "$work/$1.exe" \
     "$pki/codesign-$2.pem" "$pki/codesign-$2.key.pem" "$pki/$3.pem"
 }
 line=$(sign signed publisher ca)
@@ -106,7 +106,7 @@ refused() {  # NAME EXIT PATTERN BOUND OPTIONS...
   shift 4
   cp "$exe" "$work/$name.exe"
   start=$SECONDS
-  message=$("$root/tools/sign-release.sh" "$@" "$work/$name.exe" "$pki/codesign-publisher.pem" \
+  message=$("$root/tools/release/sign-release.sh" "$@" "$work/$name.exe" "$pki/codesign-publisher.pem" \
             "$pki/codesign-publisher.key.pem" "$pki/ca.pem" 2>&1) || code=$?
   local took=$((SECONDS - start))
   if [ $code = "$want" ] && [[ $message =~ $pattern ]] && [ $took -le "$bound" ] &&

@@ -16,7 +16,7 @@ import time
 from pathlib import Path
 
 HERE = Path(__file__).resolve().parent
-sys.path.insert(0, str(HERE.parents[1] / "tools"))
+sys.path.insert(0, str(HERE.parents[1] / "tools" / "vendor"))
 import package_contract as contract  # noqa: E402
 import standin_control  # noqa: E402
 

@@ -9,17 +9,6 @@ namespace {
 
 std::wstring Repeat(wchar_t c, std::size_t n) { return std::wstring(n, c); }
 
-// Registry data as the platform stores a string: UTF-16LE, `fill` NUL bytes after it.
-std::vector<std::byte> Utf16Data(std::u16string_view text, std::size_t fill = 2) {
-  std::vector<std::byte> data;
-  for (char16_t c : text) {
-    data.push_back(static_cast<std::byte>(c & 0xFF));
-    data.push_back(static_cast<std::byte>(c >> 8));
-  }
-  data.insert(data.end(), fill, std::byte{0});
-  return data;
-}
-
 // Records what saving the install folder asks of the key; each step can be made to fail.
 struct RecordingKey : ProductKeyWriter {
   bool create = true, open = true, setPath = true;
@@ -76,6 +65,14 @@ TEST(InstallLocationRules, SpaceMustExceedEightyWholeMebibytes) {
   EXPECT_FALSE(HasEnoughSpace(0));
   EXPECT_TRUE(HasEnoughSpace(std::uint64_t{1} << 50));
   EXPECT_TRUE(HasEnoughSpace(std::nullopt)) << "free space unknown: the install goes on";
+}
+
+TEST(InstallLocationRules, ADriveLetterIsAToZInEitherCaseFollowedByAColon) {
+  for (const wchar_t* path : {L"C:", L"a:\\x", L"Z:foo", L"z:"})
+    EXPECT_TRUE(BeginsWithDriveLetter(path)) << "\"" << path << "\"";
+  // The characters either side of each letter range, and what is no drive at all.
+  for (const wchar_t* path : {L"", L"C", L"C\\", L"@:", L"[:", L"`:", L"{:", L"1:", L"\\\\?\\C:"})
+    EXPECT_FALSE(BeginsWithDriveLetter(path)) << "\"" << path << "\"";
 }
 
 TEST(InstallLocationRules, InstallCommandRefusesOnceInOrderLengthDriveSpace) {
@@ -153,19 +150,4 @@ TEST(InstallLocationRules, SavingWritesAFilledPathThenClearsOperationWhateverPat
     EXPECT_FALSE(SaveInstallFolder(closed, L"C:\\x"));
     EXPECT_EQ(closed.steps.size(), createFails ? 1u : 2u) << "nothing is written";
   }
-}
-
-TEST(InstallLocationRules, OnlyTheExactStopWordIsAStopRequest) {
-  EXPECT_TRUE(IsStopRequest(Utf16Data(u"UnInstall")));
-  EXPECT_TRUE(IsStopRequest(Utf16Data(u"UnInstall", 0))) << "stored without its terminator";
-  EXPECT_TRUE(IsStopRequest(Utf16Data(u"UnInstall", 502))) << "NUL-filled like Path";
-  for (std::u16string_view other : {u"uninstall", u"UNINSTALL", u" UnInstall", u"UnInstall ",
-                                    u"UnInstallX", u"UnInstal", u""})
-    EXPECT_FALSE(IsStopRequest(Utf16Data(other))) << std::string(other.begin(), other.end());
-  EXPECT_FALSE(IsStopRequest({})) << "no key or no value";
-
-  // An odd stray byte after the word is a character of its own.
-  auto stray = Utf16Data(u"UnInstall", 0);
-  stray.push_back(std::byte{'x'});
-  EXPECT_FALSE(IsStopRequest(stray));
 }

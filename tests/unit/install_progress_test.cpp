@@ -9,6 +9,17 @@
 
 namespace {
 
+// Registry data as the platform stores a string: UTF-16LE, `fill` NUL bytes after it.
+std::vector<std::byte> Utf16Data(std::u16string_view text, std::size_t fill = 2) {
+  std::vector<std::byte> data;
+  for (char16_t c : text) {
+    data.push_back(static_cast<std::byte>(c & 0xFF));
+    data.push_back(static_cast<std::byte>(c >> 8));
+  }
+  data.insert(data.end(), fill, std::byte{0});
+  return data;
+}
+
 TEST(InstallProgress, ValuesAsTheProfileReaderReturnsThem) {
   const struct {
     std::uint32_t read;  // what the reader returned
@@ -88,3 +99,18 @@ TEST(InstallProgress, FollowingReadsThenAsksThenWaitsUntilDoneOrStopped) {
 }
 
 }  // namespace
+
+TEST(InstallProgress, OnlyTheExactStopWordIsAStopRequest) {
+  EXPECT_TRUE(IsStopRequest(Utf16Data(u"UnInstall")));
+  EXPECT_TRUE(IsStopRequest(Utf16Data(u"UnInstall", 0))) << "stored without its terminator";
+  EXPECT_TRUE(IsStopRequest(Utf16Data(u"UnInstall", 502))) << "NUL-filled like Path";
+  for (std::u16string_view other : {u"uninstall", u"UNINSTALL", u" UnInstall", u"UnInstall ",
+                                    u"UnInstallX", u"UnInstal", u""})
+    EXPECT_FALSE(IsStopRequest(Utf16Data(other))) << std::string(other.begin(), other.end());
+  EXPECT_FALSE(IsStopRequest({})) << "no key or no value";
+
+  // An odd stray byte after the word is a character of its own.
+  auto stray = Utf16Data(u"UnInstall", 0);
+  stray.push_back(std::byte{'x'});
+  EXPECT_FALSE(IsStopRequest(stray));
+}

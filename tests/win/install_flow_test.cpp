@@ -181,7 +181,7 @@ protected:
     dlg.m_editInstallDir.SetText(kInstallFolder.c_str());
     const CString folder(kInstallFolder.c_str());
     ASSERT_TRUE(PumpUntil([&] { return dlg.m_editInstallDir.m_edit.GetWindowText() == folder; }));
-    dlg.SaveInstallDirToRegistry();
+    dlg.SaveInstallDirToRegistry(kInstallFolder);
     dlg.ShowInstallingScreen();
     ::lstrcpynW(dlg.m_szDownloadDir, kDownloadFolder.c_str(), MAX_PATH);
     dlg.m_strPackagePath = kPackage;

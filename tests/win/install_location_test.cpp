@@ -1,7 +1,7 @@
 // The install location against the platform: the drives of the test prefix, of every type
 // Wine can make (tests/wine-run.sh maps them), and the product key in the real registry,
 // read back with the platform's own calls and with Wine's reg.exe as another program.
-#include "installer/install_location.h"
+#include "installer/install_monitor.h"
 
 #include <gtest/gtest.h>
 
@@ -94,7 +94,6 @@ protected:
   void TearDown() override { ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, pc::kProductKey); }
 
   // Puts `text` into the folder field as typing would.
-  void TypeFolder(const wchar_t* text) { dlg.m_editInstallDir.m_edit.SetWindowText(text); }
 
   CDownloaderDlg dlg;
 };
@@ -116,21 +115,16 @@ TEST_F(InstallLocationTest, DriveTypeIsThatOfTheFoldersDrive) {
       {L"\\\\server\\share\\Apps", DRIVE_NO_ROOT_DIR},  // UNC
       {L"", DRIVE_NO_ROOT_DIR},
   };
-  for (const auto& c : cases) {
-    TypeFolder(c.folder);
-    EXPECT_EQ(dlg.GetInstallDriveType(), c.type) << "folder \"" << c.folder << "\"";
-  }
-  TypeFolder(L"C:");
-  EXPECT_TRUE(dlg.CheckDiskSpace());
-  TypeFolder(L"Q:\\Apps");
-  EXPECT_TRUE(dlg.CheckDiskSpace()) << "a drive whose free space cannot be learnt passes";
+  for (const auto& c : cases)
+    EXPECT_EQ(dlg.GetInstallDriveType(c.folder), c.type) << "folder \"" << c.folder << "\"";
+  EXPECT_TRUE(dlg.CheckDiskSpace(L"C:"));
+  EXPECT_TRUE(dlg.CheckDiskSpace(L"Q:\\Apps")) << "a drive whose free space cannot be learnt passes";
 }
 
 TEST_F(InstallLocationTest, SavingWritesAFilledPathAndClearsAStopRequest) {
   WriteString(pc::kPathValue, L"C:\\old");
   WriteString(pc::kOperationValue, pc::kStopWord);
-  TypeFolder(L"G:\\Apps\\Inkvane");
-  dlg.SaveInstallDirToRegistry();
+  dlg.SaveInstallDirToRegistry(L"G:\\Apps\\Inkvane");
   EXPECT_STREQ(dlg.m_szInstallDir, L"G:\\Apps\\Inkvane");
 
   const auto path = ReadRaw(pc::kPathValue);

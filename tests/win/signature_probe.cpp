@@ -9,7 +9,7 @@
 
 #include "installer/package_signature.h"
 #include "installer/publisher_rules.h"
-#include "installer/unique_handle.h"
+#include "win32/scoped_handles.h"
 
 namespace {
 

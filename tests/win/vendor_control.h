@@ -1,5 +1,5 @@
 #pragma once
-// The tree's local vendor server (tools/vendor_server.py, started by the ctest fixture
+// The tree's local vendor server (tools/vendor/vendor_server.py, started by the ctest fixture
 // "vendor"), steered from a Windows-side test through its state folder: control.json picks
 // the behaviour of the next request, requests.jsonl tells what the server saw. The folder's
 // host path comes in INKVANE_VENDOR_STATE; Wine shows it under a DOS path.

@@ -33,12 +33,12 @@ if [ "$(stat -c %s "$package" 2>/dev/null || echo 0)" != "$size" ]; then
   head -c "$size" /dev/urandom > "$package"
 fi
 
-python3 tools/vendor_client.py start "$build"
-trap 'python3 tools/vendor_client.py stop "$build" >/dev/null' EXIT
+python3 tools/vendor/vendor_client.py start "$build"
+trap 'python3 tools/vendor/vendor_client.py stop "$build" >/dev/null' EXIT
 printf '{"package": {"file": "%s"}}' "$package" > "$build/vendor/control.json"
 origin=$(python3 -c 'import json, sys; print(json.load(open(sys.argv[1]))["origin"])' \
            "$build/vendor/ports.json")
-url=$origin$(python3 tools/package_contract.py kDownloadPathAndQuery)
+url=$origin$(python3 tools/vendor/package_contract.py kDownloadPathAndQuery)
 
 echo "== bench: curl from the same server (best of 3)"
 best=0

@@ -20,7 +20,6 @@
 #include <string>
 
 #include "installer/downloader_dlg.h"
-#include "installer/install_location.h"
 #include "installer/install_monitor.h"
 #include "installer/install_progress.h"
 #include "installer/package_contract.h"
@@ -113,7 +112,7 @@ int wmain(int argc, wchar_t** argv) {
   if (!dlg.Create()) return 1;
   MSG msg;
   while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
-  dlg.SaveInstallDirToRegistry();  // the product key, which the monitor watches
+  dlg.SaveInstallDirToRegistry(dlg.m_szInstallDir);  // the product key, which the monitor watches
   dlg.ShowInstallingScreen();
   ::lstrcpynW(dlg.m_szDownloadDir, folder.c_str(), MAX_PATH);
   dlg.m_strPackagePath = package;

@@ -27,7 +27,7 @@ cmake --build --preset "$preset" -j 2 --target inkvane_monitor_bench inkvane_sta
 bench_dir=$build/bench
 mkdir -p "$bench_dir"
 # 0, 5, 50 and 99 two and a half seconds apart, then 100: ten seconds of installing.
-python3 tools/standin_control.py make "$build/inkvane_standin.exe" "$bench_dir/standin-paced.exe" \
+python3 tools/vendor/standin_control.py make "$build/inkvane_standin.exe" "$bench_dir/standin-paced.exe" \
   normal --pace 2500
 package='Z:'$(echo "$bench_dir/standin-paced.exe" | tr / '\\')
 

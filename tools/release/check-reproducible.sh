@@ -3,11 +3,11 @@
 # names, the second with the clock three days ahead (faketime), comes out the same, byte for
 # byte. Prints both programs' SHA-256; on a difference, the differing bytes.
 #
-#   tools/check-reproducible.sh [COMMIT]       two clones of COMMIT (default HEAD)
-#   tools/check-reproducible.sh --working-tree two copies of the working tree's files, as
+#   tools/release/check-reproducible.sh [COMMIT]       two clones of COMMIT (default HEAD)
+#   tools/release/check-reproducible.sh --working-tree two copies of the working tree's files, as
 #                                               git sees them (ship.ReproducibleBuild)
 set -euo pipefail
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 source=${1:-HEAD}
 [ "$source" = --working-tree ] || source=$(git -C "$root" rev-parse --verify "$source^{commit}")
 work=$(mktemp -d "${TMPDIR:-/tmp}/inkvane-reproducible.XXXXXX")

@@ -19,7 +19,7 @@
 #                                    for osslsigncode -certs
 #   tsa.pem tsa-chain.pem            time stamping only (extended key usage critical), CN
 #                                    "Inkvane Test Time Stamping", from the CA: the local
-#                                    time-stamping server's (tools/timestamp_server.py)
+#                                    time-stamping server's (tools/release/timestamp_server.py)
 #   past-ca.pem past-ca.der          "Inkvane Test Root CA 2020", valid from 2020-01-01 for ten
 #                                    years from today; trusted only by the tests that ask for it
 #   codesign-expired.pem             code signing, CN "Inkvane Test Publisher", from past-ca,

@@ -1,4 +1,4 @@
-#include "installer/registry_key.h"
+#include "win32/registry_key.h"
 
 LONG RegistryKey::Create(HKEY root, const wchar_t* subKey, REGSAM access) {
   Close();

@@ -18,7 +18,7 @@ import re
 import sys
 from pathlib import Path
 
-HEADER = Path(__file__).resolve().parent.parent / "installer" / "package_contract.h"
+HEADER = Path(__file__).resolve().parents[2] / "installer" / "package_contract.h"
 
 _STRING = re.compile(r'inline\s+constexpr\s+wchar_t\s+(k\w+)\[\]\s*=\s*L"((?:[^"\\]|\\.)*)"\s*;')
 _INTEGER = re.compile(r"inline\s+constexpr\s+int\s+(k\w+)\s*=\s*(-?\d+)\s*;")

@@ -1,4 +1,4 @@
-"""Starting, steering and reading the local vendor server (tools/vendor_server.py) from tests.
+"""Starting, steering and reading the local vendor server (tools/vendor/vendor_server.py) from tests.
 
     from vendor_client import VendorServer
 
@@ -20,7 +20,7 @@ From a shell (a ctest fixture), the tree's server outlives the command that star
     vendor_client.py start BUILD_DIR      # stops one left over by an earlier run first
     vendor_client.py stop BUILD_DIR       # by the process id in BUILD_DIR/vendor/pid
 
-The PKI is made (tools/make-test-pki.sh) if it is missing. Keyword arguments of set() are
+The PKI is made (tools/vendor/make-test-pki.sh) if it is missing. Keyword arguments of set() are
 the keys of control.json described in vendor_server.py; each call replaces the whole
 behaviour. vendor.origin is "https://localhost:PORT", vendor.package_url the package's URL,
 vendor.ca_file the CA a client must trust, vendor.package_digest() the SHA-256 of what the

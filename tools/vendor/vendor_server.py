@@ -4,7 +4,7 @@
     vendor_server.py --pki DIR --port PORT --state DIR [--http-port PORT] [--package FILE]
                      [--content-host NAME]
 
---pki    certificates made by tools/make-test-pki.sh (localhost.pem, untrusted-localhost.pem,
+--pki    certificates made by tools/vendor/make-test-pki.sh (localhost.pem, untrusted-localhost.pem,
          wrong-host.pem and their keys)
 --port   the HTTPS port on 127.0.0.1, reached as https://localhost:PORT (0: any free port)
 --http-port  a plain-HTTP listener that serves the same body, so that a redirect to http
@@ -474,7 +474,7 @@ def write_atomically(path, text):
 
 def main(argv=None):
     parser = argparse.ArgumentParser(description="Local vendor web server for tests and the demo.")
-    parser.add_argument("--pki", required=True, help="folder made by tools/make-test-pki.sh")
+    parser.add_argument("--pki", required=True, help="folder made by tools/vendor/make-test-pki.sh")
     parser.add_argument("--port", type=int, required=True, help="HTTPS port (0: any free port)")
     parser.add_argument("--http-port", type=int, default=0, help="plain-HTTP port (0: any free)")
     parser.add_argument("--state", required=True, help="folder for pid, ports, log and control")
@@ -487,7 +487,7 @@ def main(argv=None):
     for name in CERTIFICATES.values():
         if not (Path(args.pki) / f"{name}.pem").exists():
             print(f"vendor_server: {args.pki} lacks {name}.pem; make it with "
-                  "tools/make-test-pki.sh", file=sys.stderr)
+                  "tools/vendor/make-test-pki.sh", file=sys.stderr)
             return 2
     if args.package and not os.path.isfile(args.package):
         print(f"vendor_server: the package file {args.package} does not exist", file=sys.stderr)
@@ -499,7 +499,7 @@ def main(argv=None):
             content = {"missing": why}
         elif (Path(args.pki) / "content-host.name").read_text().strip() != args.content_host:
             print(f"vendor_server: {args.pki} has no certificates for {args.content_host}; make "
-                  "them with tools/make-test-pki.sh", file=sys.stderr)
+                  "them with tools/vendor/make-test-pki.sh", file=sys.stderr)
             return 2
     vendor = Vendor(args.pki, state, args.package, args.content_host if address else None)
     listeners = []

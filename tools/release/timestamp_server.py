@@ -3,7 +3,7 @@
 
     timestamp_server.py --pki DIR [--signer NAME] [--at DATE]
 
-DIR is made by tools/make-test-pki.sh; the replies are signed with its NAME.pem (default tsa,
+DIR is made by tools/vendor/make-test-pki.sh; the replies are signed with its NAME.pem (default tsa,
 time stamping only) and carry NAME-chain.pem. With --at, they say DATE instead of the present
 (openssl runs under faketime). The server listens on a free loopback port, prints its
 address (http://127.0.0.1:PORT) on one line once it listens, and serves until it is ended.
@@ -141,13 +141,13 @@ def start(pki, *options):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument('--pki', required=True, help='folder made by tools/make-test-pki.sh')
+    parser.add_argument('--pki', required=True, help='folder made by tools/vendor/make-test-pki.sh')
     parser.add_argument('--signer', default='tsa', help='NAME of NAME.pem in the folder')
     parser.add_argument('--at', help='the time to stamp (faketime), default: the present')
     options = parser.parse_args()
     pki = os.path.abspath(options.pki)
     if not os.path.exists(os.path.join(pki, f'{options.signer}.pem')):
-        sys.exit(f'timestamp_server: no {options.signer}.pem in {pki}: run tools/make-test-pki.sh')
+        sys.exit(f'timestamp_server: no {options.signer}.pem in {pki}: run tools/vendor/make-test-pki.sh')
     with tempfile.TemporaryDirectory() as folder:
         server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), Handler)
         server.daemon_threads = True

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Draws every picture of the installer and writes it into res/.
 
-    python3 tools/genpics.py          write res/images/*.png and res/app.ico
-    python3 tools/genpics.py --check  exit 1 when a committed file differs
+    python3 tools/pictures/genpics.py          write res/images/*.png and res/app.ico
+    python3 tools/pictures/genpics.py --check  exit 1 when a committed file differs
 
 Every PNG, the icon's large images included, is then re-encoded by advpng (Debian's
 advancecomp: the same filtered rows, deflated with zopfli), a third smaller; its output is
@@ -22,7 +22,7 @@ import sys
 import tempfile
 import zlib
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
 WHITE = (255, 255, 255)
 RED = (231, 75, 63)

@@ -2,10 +2,10 @@
 # Writes a review sheet of every picture: res/images scaled x4 with point
 # sampling over a checkerboard, the 600x400 backgrounds at x1, and each size
 # of res/app.ico at x1 and x4.
-#   tools/picture-sheet.sh [out.png]      (default build/picture-sheet.png)
+#   tools/pictures/picture-sheet.sh [out.png]      (default build/picture-sheet.png)
 set -euo pipefail
 
-root="$(cd "$(dirname "$0")/.." && pwd)"
+root="$(cd "$(dirname "$0")/../.." && pwd)"
 out="${1:-$root/build/picture-sheet.png}"
 tmp="$(mktemp -d)"
 trap 'rm -rf "$tmp"' EXIT

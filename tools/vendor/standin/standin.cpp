@@ -7,7 +7,7 @@
 // launcher's name, it only records that it was started.
 //
 // The installer passes no arguments, so the run it plays is fixed in the binary: the
-// variant slot below, "VARIANT:PACING", which tools/standin_control.py rewrites in a copy.
+// variant slot below, "VARIANT:PACING", which tools/vendor/standin_control.py rewrites in a copy.
 //   VARIANT  normal           0, 5, 50, 99, 100, then exits
 //            never-100        0, 5, 50, then stays
 //            exit-early       0, 5, then exits (code 1)

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Variants of the stand-in package (tools/standin/standin.cpp), and talking to a running one.
+"""Variants of the stand-in package (tools/vendor/standin/standin.cpp), and talking to a running one.
 
 The stand-in takes no arguments (the installer passes none): what it plays is the text in a
 fixed 64-byte slot of the binary, "VARIANT:PACING". make_variant() writes a copy with

@@ -1,4 +1,4 @@
-#include "framework/system_library.h"
+#include "win32/system_library.h"
 
 #include <cwchar>
 
