@@ -16,8 +16,18 @@ END_MESSAGE_MAP()
 CProgressCtrlEx::~CProgressCtrlEx() = default;
 
 void CProgressCtrlEx::PreSubclassWindow() {
+  m_hWndForWorkers = m_hWnd;
   SwitchToOwnerDraw(*this);
   CButton::PreSubclassWindow();
+}
+
+void CProgressCtrlEx::Reset() {
+  m_nPos.store(0);
+  Repaint();
+}
+
+void CProgressCtrlEx::Repaint() const {
+  if (m_hWndForWorkers) ::InvalidateRect(m_hWndForWorkers, nullptr, TRUE);
 }
 
 void CProgressCtrlEx::LoadImages() {

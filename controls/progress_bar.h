@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "controls/gdiplus_image.h"
 #include "framework/afxwin.h"
@@ -28,20 +29,42 @@ public:
   float m_fHeight = 0;
   std::int64_t m_nUpper = 100;  // the range; fixed after construction
   std::int64_t m_nLower = 0;
-  // Written by worker threads, which then invalidate the bar's window; read by its paint on
-  // the UI thread. Atomic so that a paint never sees half of a 64-bit write.
+  // The position, read by the paint on the UI thread; written only through Advance and
+  // Reset. Atomic so that a paint never sees half of a 64-bit write.
   std::atomic<std::int64_t> m_nPos{0};
   static_assert(std::atomic<std::int64_t>::is_always_lock_free,
                 "a paint must never wait for a worker, nor call into a lock library");
 
+  // Moves the bar to what `next(current)` gives for its current position, if it gives
+  // anything, and repaints it; from any thread. The position is compared and swapped, so
+  // two writers never move it past each other's value: a formula that only ever goes
+  // forwards keeps the bar going forwards. True when it moved.
+  template <typename Next>
+  bool Advance(Next next) {
+    for (std::int64_t current = m_nPos.load();;) {
+      const std::optional<std::int64_t> moved = next(current);
+      if (!moved) return false;
+      if (m_nPos.compare_exchange_weak(current, *moved)) break;
+    }
+    Repaint();
+    return true;
+  }
+  // Empties the bar and repaints it.
+  void Reset();
+
 protected:
   void PreSubclassWindow() override;
+  // Invalidates the bar through the handle taken when the window was made: a worker may call
+  // this while the UI thread takes the window down, and a call on a handle whose window has
+  // gone does nothing.
+  void Repaint() const;
   BOOL OnEraseBkgnd(CDC* pDC);
   DECLARE_MESSAGE_MAP()
 
 private:
   // Declared first so that it is destroyed last: the images must go before GDI+ shuts down.
   gdip::StartupToken m_gdiplusToken;
+  HWND m_hWndForWorkers = nullptr;  // set at creation, never cleared
   std::unique_ptr<gdip::Image> m_pTrackImage;
   std::unique_ptr<gdip::Image> m_pFillImage;
 };

@@ -102,12 +102,9 @@ HRESULT CBindCallback::OnProgress(ULONG ulProgress, ULONG ulProgressMax, ULONG u
   if (CDownloaderDlg* const dlg = g_pDownloaderDlg) {
     const SrwGuard guard(m_lock);
     if (m_givenUp) return E_ABORT;
-    CProgressCtrlEx& bar = dlg->m_progress;
-    if (const auto pos = AdvanceDownloadBar(bar.m_nPos.load(), ulProgress, ulProgressMax)) {
-      bar.m_nPos.store(*pos);
-      if (const HWND barWindow = dlg->ProgressBarForWorkers())
-        ::InvalidateRect(barWindow, nullptr, TRUE);
-    }
+    dlg->m_progress.Advance([&](std::int64_t current) {
+      return AdvanceDownloadBar(current, ulProgress, ulProgressMax);
+    });
   }
 
   if (g_bAbortDownload.load()) {

@@ -97,7 +97,6 @@ BOOL CDownloaderDlg::OnInitDialog() {
   CreateFinishedControls();
   ShowControls(LookOf(Screen::Finished).controls, SW_HIDE);
   m_hWndForWorkers = m_hWnd;
-  m_hWndBarForWorkers = m_progress.m_hWnd;
   Invalidate(TRUE);
   return TRUE;
 }
@@ -162,8 +161,7 @@ void CDownloaderDlg::CreateInstallingControls() {
   m_progress.LoadImages();
   const CSize bar = ClientSize(m_progress);
   Place(m_progress, layout.ProgressBar(bar.cx, bar.cy));
-  m_progress.m_nPos = 0;
-  m_progress.Invalidate(TRUE);
+  m_progress.Reset();
 
   // The texts of these screens share one line height and one font; each returns its width.
   const auto label = [&](CStaticEx& control, const wchar_t* text, DWORD style, UINT id,

@@ -197,11 +197,10 @@ public:
   BOOL StartWorker(WorkerProc proc);
   // True while a worker started by StartWorker may still use this window object.
   bool WorkersRunning() const { return m_nRunningWorkers.load() > 0; }
-  // The window's and the bar's handles for calls from a worker thread: set when the window is
+  // The window's handle for calls from a worker thread: set when the window is
   // made and never cleared, so that no worker reads a member that the UI thread changes while
   // it takes the window down. A call on a handle whose window has gone does nothing.
   HWND WindowForWorkers() const { return m_hWndForWorkers; }
-  HWND ProgressBarForWorkers() const { return m_hWndBarForWorkers; }
   // Made first thing by each worker procedure: its end is the worker's last use of the window.
   class WorkerRun {
   public:
@@ -233,7 +232,6 @@ private:
   BOOL StartPackage();
 
   HWND m_hWndForWorkers = nullptr;
-  HWND m_hWndBarForWorkers = nullptr;
   std::atomic<int> m_nRunningWorkers{0};
   // Set while no install command is between starting the download thread and writing the
   // product key: the package must find its folder there when it starts.

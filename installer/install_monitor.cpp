@@ -86,10 +86,7 @@ unsigned __stdcall MonitorThreadProc(void* pParam) {
 int CDownloaderDlg::ReadInstallPercent() {
   const int progress = PackageProgress(::GetPrivateProfileIntW(
       pc::kProgressSection, pc::kProgressKey, 0, ProgressFilePath(m_szDownloadDir).c_str()));
-  if (const auto pos = AdvanceInstallBar(m_progress.m_nPos.load(), progress)) {
-    m_progress.m_nPos.store(*pos);
-    ::InvalidateRect(m_hWndBarForWorkers, nullptr, TRUE);
-  }
+  m_progress.Advance([&](std::int64_t current) { return AdvanceInstallBar(current, progress); });
   return progress;
 }
 

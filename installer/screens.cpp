@@ -45,8 +45,7 @@ void CDownloaderDlg::ShowFinishedScreen() {
 
 void CDownloaderDlg::ClearFailedScreen() {
   ShowControls(ControlsOnlyOn(Screen::Failed, Screen::Installing), SW_HIDE);
-  m_progress.m_nPos = 0;
-  m_progress.Invalidate(TRUE);
+  m_progress.Reset();
 }
 
 LRESULT CDownloaderDlg::OnInstallFailed(WPARAM, LPARAM) {

@@ -132,7 +132,7 @@ TEST_F(DownloadTest, BarFollowsTheRealNotificationsAndRepaintsOnlyWhenItGrows) {
 
   // Ten bytes at a time: one notification in ten or so leaves the value unchanged, and the
   // moniker repeats some counts; none of them may repaint the bar.
-  dlg.m_progress.m_nPos = 0;
+  dlg.m_progress.Reset();
   vendor.Set(vendor.ServeFile("package-1000.bin", package) +
              R"(, "drip_bytes": 10, "drip_interval": 0.03)");
   ASSERT_TRUE(Download());
@@ -188,7 +188,7 @@ TEST_F(DownloadTest, EveryRefusedOrBrokenResponseEndsInFailureAndLeavesTheProces
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ::DeleteFileW(ExpectedPackagePath().c_str());
-    dlg.m_progress.m_nPos = 0;
+    dlg.m_progress.Reset();
     vendor.Set(served + ", " + c.behaviour);
     EXPECT_FALSE(Download());
     EXPECT_NE(std::find(c.results.begin(), c.results.end(), dlg.m_downloadOutcome.result),
@@ -249,7 +249,7 @@ TEST_F(DownloadTest, UnannouncedSlowOrRedirectedBodiesArriveWhole) {
   for (const char* behaviour : behaviours) {
     SCOPED_TRACE(behaviour);
     ::DeleteFileW(ExpectedPackagePath().c_str());
-    dlg.m_progress.m_nPos = 0;
+    dlg.m_progress.Reset();
     vendor.Set(served + ", " + behaviour);
     EXPECT_TRUE(Download());
     EXPECT_EQ(dlg.m_downloadOutcome.result, DownloadResult::kSucceeded);

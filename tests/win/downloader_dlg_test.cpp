@@ -110,7 +110,7 @@ TEST_F(DownloaderDlgTest, ProposesTheDefaultFolderOnTheDesktopsDrive) {
 
 TEST_F(DownloaderDlgTest, InstallThenFailThenRetryThenFinish) {
   dlg.ShowInstallingScreen();
-  dlg.m_progress.m_nPos = 37;
+  MoveBarTo(dlg.m_progress, 37);
   dlg.m_progress.Invalidate();
   KeepScreenshot(dlg, "screen-installing");
   EXPECT_EQ(VisibleControls(), kInstalling);
@@ -141,7 +141,7 @@ TEST_F(DownloaderDlgTest, InstallThenFailThenRetryThenFinish) {
 
 TEST_F(DownloaderDlgTest, ARetryWhoseChecksFailLeavesTheBlurbsAndAnEmptyBar) {
   dlg.ShowInstallingScreen();
-  dlg.m_progress.m_nPos = 60;
+  MoveBarTo(dlg.m_progress, 60);
   dlg.ShowFailedScreen();
   dlg.ClearFailedScreen();  // the folder checks then refuse: nothing more happens
   EXPECT_EQ(VisibleControls(), kRetryRefused);

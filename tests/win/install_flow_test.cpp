@@ -351,7 +351,7 @@ TEST_F(InstallFlowTest, ADownloadThreadThatCannotStartFailsAndARefusedRetryKeeps
   EXPECT_FALSE(ProductKeyExists()) << "no folder handed over for a download that never began";
 
   // The disk is gone by the time of the retry: its notice is closed as a user would close it.
-  dlg.m_progress.m_nPos = 60;
+  MoveBarTo(dlg.m_progress, 60);
   dlg.m_editInstallDir.m_edit.SetWindowText(L"Q:\\Inkvane");
   std::atomic<bool> noticeClosed = false;
   std::thread user([&] {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <optional>
 #include <thread>
 
 #include "controls/scaling.h"
@@ -76,7 +78,7 @@ TEST_F(ProgressBarTest, CropsTheFillToThePositionsShare) {
   for (const Case c : {Case{0, 0}, Case{1, BarWidth() / 100}, Case{45, BarWidth() * 45 / 100},
                        Case{100, BarWidth()}}) {
     SCOPED_TRACE(c.pos);
-    bar.m_nPos = c.pos;
+    MoveBarTo(bar, c.pos);
     PixelSurface surface(BarWidth(), BarHeight(), kBlue);
     DrawInto(bar, surface.dc());
     ExpectFillEndsAt(surface, c.fillRight);
@@ -86,7 +88,7 @@ TEST_F(ProgressBarTest, CropsTheFillToThePositionsShare) {
 TEST_F(ProgressBarTest, DrawsNothingWithoutPicturesAndNoFillForAnEmptyRange) {
   bar.MoveWindow(40, 30, 100, 10);
   PixelSurface untouched(100, 10, kBlue);
-  bar.m_nPos = 50;
+  MoveBarTo(bar, 50);
   DrawInto(bar, untouched.dc());
   EXPECT_EQ(untouched.At(0, 0), kBlue);
   EXPECT_EQ(untouched.At(50, 5), kBlue);
@@ -108,11 +110,11 @@ TEST_F(ProgressBarTest, ShowsTheLastPositionAWorkerWroteWhileTheWindowPainted) {
   std::thread worker([&] {
     for (int round = 0; round < 40; ++round) {
       for (int pos = 0; pos <= 100; ++pos) {
-        bar.m_nPos = pos;
+        MoveBarTo(bar, pos);
         ::InvalidateRect(window, nullptr, TRUE);
       }
     }
-    bar.m_nPos = 45;
+    MoveBarTo(bar, 45);
     ::InvalidateRect(window, nullptr, TRUE);
     done = true;
   });
@@ -123,4 +125,21 @@ TEST_F(ProgressBarTest, ShowsTheLastPositionAWorkerWroteWhileTheWindowPainted) {
 
   const auto shown = CaptureClient(bar);
   ExpectFillEndsAt(*shown, BarWidth() * 45 / 100);
+
+  // Another writer moves the bar between one writer's look and its move (the download's
+  // notifications and the watchdog, say): the first writer's older, smaller value must not
+  // be put back.
+  MoveBarTo(bar, 10);
+  const auto forwards = [](std::int64_t to) {
+    return [to](std::int64_t now) { return to > now ? std::optional(to) : std::nullopt; };
+  };
+  bool interrupted = false;
+  bar.Advance([&](std::int64_t now) {
+    if (!interrupted) {
+      interrupted = true;
+      bar.Advance(forwards(60));
+    }
+    return forwards(30)(now);
+  });
+  EXPECT_EQ(bar.m_nPos.load(), 60);
 }

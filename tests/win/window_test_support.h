@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "controls/progress_bar.h"
 #include "framework/afxwin.h"
 #include "test_resources.h"
 
@@ -105,4 +106,9 @@ inline void DrawInto(CButton& control, HDC dc) {
   item.hDC = dc;
   control.GetClientRect(&item.rcItem);
   control.DrawItem(&item);
+}
+
+// Puts the bar at `pos`, backwards too, as a test sets the scene.
+inline void MoveBarTo(CProgressCtrlEx& bar, std::int64_t pos) {
+  bar.Advance([pos](std::int64_t) { return std::optional<std::int64_t>(pos); });
 }

@@ -70,7 +70,7 @@ int wmain(int argc, wchar_t** argv) {
   // Both write a file that does not exist yet, and each goes first in every other round.
   const auto runOurs = [&] {
     ::DeleteFileW(dlg.m_strPackagePath.c_str());
-    dlg.m_progress.m_nPos = 0;
+    dlg.m_progress.Reset();
     bool ok = false;
     ours.push_back(TimeOnWorker([&] { return dlg.DownloadPackage() != FALSE; }, ok));
     bytes = FileSize(dlg.m_strPackagePath);

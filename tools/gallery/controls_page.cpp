@@ -70,7 +70,7 @@ protected:
       auto& bar = m_bars.emplace_back();
       bar.Create(L"", kButtonStyle, Rect(16, 404 + 22 * i, 0, 0), this, 50 + i);
       bar.LoadImages();
-      bar.m_nPos = positions[i];
+      bar.Advance([&](std::int64_t) { return std::optional<std::int64_t>(positions[i]); });
     }
 
     const std::array<COLORREF, 4> blue{RGB(0, 149, 255), RGB(47, 152, 255), RGB(47, 152, 255), RGB(102, 102, 102)};
