@@ -8,6 +8,7 @@
 #include "controls/message_box.h"
 #include "installer/com_apartment.h"
 #include "installer/download.h"
+#include "installer/key_filter.h"
 #include "installer/launcher_path.h"
 #include "installer/vendor_origin.h"
 #include "installer/vendor_pages.h"
@@ -60,11 +61,12 @@ void CDownloaderDlg::OnBtnRun() {
 }
 
 BOOL CDownloaderDlg::PreTranslateMessage(MSG* pMsg) {
-  // Escape would cancel the dialog, Enter press a default button, Space click the focused
-  // button or box. Only the key press is dropped: key releases and system keys (Alt+F4)
-  // pass.
+  // A key press goes to the window with the focus (installer/key_filter.h says which are
+  // dropped where).
+  static_assert(kKeyEscape == VK_ESCAPE && kKeyReturn == VK_RETURN && kKeySpace == VK_SPACE);
+  const bool inFolderField = pMsg->hwnd && pMsg->hwnd == m_editInstallDir.m_edit.m_hWnd;
   if (pMsg->message == WM_KEYDOWN &&
-      (pMsg->wParam == VK_ESCAPE || pMsg->wParam == VK_RETURN || pMsg->wParam == VK_SPACE))
+      DropsKeyPress(static_cast<unsigned>(pMsg->wParam), inFolderField))
     return TRUE;
   return CDialog::PreTranslateMessage(pMsg);
 }
