@@ -5,6 +5,7 @@
 
 #include <shellapi.h>
 
+#include "controls/accessible_object.h"
 #include "controls/message_box.h"
 #include "installer/com_apartment.h"
 #include "installer/download.h"
@@ -53,6 +54,9 @@ void CDownloaderDlg::OnChkAgree() {
   m_btnInstall.m_bEnabled = agreed;
   m_btnInstall.m_nState = agreed ? STATE_NORMAL : STATE_DISABLED;
   m_btnInstall.Invalidate(TRUE);
+  // A screen reader hears of the new check and of the install button's availability.
+  NotifyAccessibleStateChange(m_chkAgree);
+  NotifyAccessibleStateChange(m_btnInstall);
 }
 
 void CDownloaderDlg::OnBtnRun() {

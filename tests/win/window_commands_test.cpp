@@ -2,6 +2,8 @@
 // user through real mouse and keyboard input: the keyboard filter whatever has the focus, and
 // the abort flag, which only the close button's question sets. (tests/e2e/commands_e2e.py
 // drives the rest through real installs.)
+#include <oleacc.h>
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -34,6 +36,27 @@ std::vector<HWND> OtherWindows(const CWnd& dlg, const CWnd& owner) {
   FoundWindows found{dlg.m_hWnd, owner.m_hWnd, {}};
   ::EnumThreadWindows(::GetCurrentThreadId(), &CollectOther, reinterpret_cast<LPARAM>(&found));
   return found.windows;
+}
+
+// The windows whose state changed (EVENT_OBJECT_STATECHANGE), as the hooking thread hears.
+std::vector<HWND> g_stateChanges;
+void CALLBACK OnStateChange(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD, DWORD) {
+  if (object == OBJID_CLIENT && child == CHILDID_SELF) g_stateChanges.push_back(window);
+}
+
+// The state a screen reader reads of `control`, asked from the calling thread (in COM's
+// multi-threaded apartment, so through a proxy to the window's thread); -1 when it cannot.
+LONG AccessibleStateOf(HWND control) {
+  IAccessible* object = nullptr;
+  if (FAILED(::AccessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible),
+                                          reinterpret_cast<void**>(&object))))
+    return -1;
+  VARIANT self{}, state{};
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  const HRESULT hr = object->get_accState(self, &state);
+  object->Release();
+  return SUCCEEDED(hr) && state.vt == VT_I4 ? state.lVal : -1;
 }
 
 class WindowCommandsTest : public ::testing::Test {
@@ -153,4 +176,37 @@ TEST_F(WindowCommandsTest, CloseAsksWhileInstallingAndOnlyYesAborts) {
   EXPECT_TRUE(askedAgain);
   EXPECT_FALSE(run.leftOpen) << "是 did not close the installer";
   EXPECT_EQ(g_bAbortDownload, 1);
+}
+
+TEST_F(WindowCommandsTest, TickingTheAgreementTellsAScreenReaderOfTheBoxAndTheInstallButton) {
+  CDownloaderDlg dlg;
+  std::vector<HWND> changes, expected;
+  LONG boxBefore = -1, boxAfter = -1, installAfter = -1;
+  const ModalRun run = RunWithUser(owner, dlg, [&] {
+    expected = {dlg.m_chkAgree.m_hWnd, dlg.m_btnInstall.m_hWnd};
+    ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+    boxBefore = AccessibleStateOf(dlg.m_chkAgree.m_hWnd);
+    HWINEVENTHOOK hook = nullptr;
+    owner.OnUiThread([&] {
+      g_stateChanges.clear();
+      hook = ::SetWinEventHook(EVENT_OBJECT_STATECHANGE, EVENT_OBJECT_STATECHANGE, nullptr,
+                               &OnStateChange, ::GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    });
+    Click(dlg.m_chkAgree.m_hWnd);
+    WaitFor([&] {
+      owner.OnUiThread([&] { changes = g_stateChanges; });
+      return changes.size() >= 2;
+    });
+    owner.OnUiThread([&] { ::UnhookWinEvent(hook); });
+    boxAfter = AccessibleStateOf(dlg.m_chkAgree.m_hWnd);
+    installAfter = AccessibleStateOf(dlg.m_btnInstall.m_hWnd);
+    ::CoUninitialize();
+    owner.OnUiThread([&] { dlg.PostMessage(WM_CLOSE); });
+  });
+  ASSERT_TRUE(run.shown);
+  EXPECT_EQ(changes, expected);
+  ASSERT_NE(boxBefore, -1);
+  EXPECT_TRUE(boxBefore & STATE_SYSTEM_CHECKED);
+  EXPECT_FALSE(boxAfter & STATE_SYSTEM_CHECKED);
+  EXPECT_TRUE(installAfter & STATE_SYSTEM_UNAVAILABLE);
 }
