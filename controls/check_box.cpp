@@ -1,5 +1,6 @@
 #include "controls/check_box.h"
 
+#include "controls/accessible_object.h"
 #include "controls/control_behaviour.h"
 #include "res/resource.h"
 
@@ -12,6 +13,7 @@ BEGIN_MESSAGE_MAP(CCheckBoxEx, CButton)
   ON_WM_MOUSEHOVER()
   ON_WM_LBUTTONDOWN()
   ON_WM_LBUTTONUP()
+  ON_MESSAGE(WM_GETOBJECT, OnGetObject)
 END_MESSAGE_MAP()
 
 CCheckBoxEx::~CCheckBoxEx() = default;
@@ -37,3 +39,12 @@ void CCheckBoxEx::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) {
 }
 
 BOOL CCheckBoxEx::OnEraseBkgnd(CDC*) { return static_cast<BOOL>(Default()); }
+
+// A check box named by its caption (never drawn), checked as the owner's flag says.
+LRESULT CCheckBoxEx::OnGetObject(WPARAM wParam, LPARAM lParam) {
+  return AnswerGetObject(*this, wParam, lParam, [](const CWnd& control) {
+    const auto& box = static_cast<const CCheckBoxEx&>(control);
+    return AccessibleFacts{AccessibleKind::CheckBox, box.m_bEnabled != FALSE,
+                           box.m_bChecked != FALSE};
+  });
+}

@@ -2,7 +2,9 @@
 // CCheckBoxEx: a small owner-drawn box that shows a checked flag its owner keeps, drawn from
 // the two-column check-box picture (unchecked on the left, checked on the right), and
 // reports clicks as BN_CLICKED. It never changes the flag itself: the owner flips
-// m_bChecked in its click handler and invalidates the box.
+// m_bChecked in its click handler, invalidates the box and tells a screen reader
+// (NotifyAccessibleStateChange). Its caption is never drawn: it names the box for a screen
+// reader, which reads it as a check box checked as m_bChecked says.
 
 #include <memory>
 
@@ -31,6 +33,8 @@ public:
 protected:
   void PreSubclassWindow() override;
   BOOL OnEraseBkgnd(CDC* pDC);
+  // Answers a screen reader (controls/accessible_object.h).
+  LRESULT OnGetObject(WPARAM wParam, LPARAM lParam);
   DECLARE_MESSAGE_MAP()
 
 private:

@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "controls/accessible_object.h"
 #include "controls/edit_layout.h"
 #include "controls/kit_font.h"
 #include "controls/scaling.h"
@@ -19,6 +20,7 @@ IMPLEMENT_DYNAMIC(CCustomDrawEdit, CEdit)
 BEGIN_MESSAGE_MAP(CCustomDrawEdit, CEdit)
   ON_WM_CTLCOLOR_REFLECT()
   ON_WM_ERASEBKGND()
+  ON_MESSAGE(WM_GETOBJECT, OnGetObject)
 END_MESSAGE_MAP()
 
 CCustomDrawEdit::CCustomDrawEdit() : m_brBackground(m_crBackground) {}
@@ -37,6 +39,13 @@ HBRUSH CCustomDrawEdit::CtlColor(CDC* pDC, UINT) {
 }
 
 BOOL CCustomDrawEdit::OnEraseBkgnd(CDC*) { return TRUE; }
+
+LRESULT CCustomDrawEdit::OnGetObject(WPARAM wParam, LPARAM lParam) {
+  return AnswerGetObject(*this, wParam, lParam, [](const CWnd& field) {
+    const bool secret = ::SendMessageW(field.m_hWnd, EM_GETPASSWORDCHAR, 0, 0) != 0;
+    return AccessibleFacts{AccessibleKind::TextField, true, false, secret};
+  });
+}
 
 IMPLEMENT_DYNAMIC(CEditEx, CStatic)
 

@@ -1,7 +1,8 @@
 #pragma once
 // The edit box: a flat framed box (CEditEx, an owner-drawn static) holding a one-line
 // text field (CCustomDrawEdit, a platform edit control in its own colours), which the frame
-// creates inside itself the first time it is drawn.
+// creates inside itself the first time it is drawn. The frame's caption is never drawn: it
+// names the field for a screen reader.
 
 #include "framework/afxwin.h"
 #include "framework/edit.h"
@@ -24,6 +25,9 @@ protected:
   // The field's colour request, handed back by its parent.
   HBRUSH CtlColor(CDC* pDC, UINT nCtlColor);
   BOOL OnEraseBkgnd(CDC* pDC);
+  // Answers a screen reader (controls/accessible_object.h): a text field named by the
+  // frame's caption, whose value is the field's text.
+  LRESULT OnGetObject(WPARAM wParam, LPARAM lParam);
   DECLARE_MESSAGE_MAP()
 
 private:

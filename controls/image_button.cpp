@@ -1,5 +1,6 @@
 #include "controls/image_button.h"
 
+#include "controls/accessible_object.h"
 #include "controls/control_behaviour.h"
 
 IMPLEMENT_DYNAMIC(CImageButtonEx, CButton)
@@ -11,6 +12,7 @@ BEGIN_MESSAGE_MAP(CImageButtonEx, CButton)
   ON_WM_MOUSEHOVER()
   ON_WM_LBUTTONDOWN()
   ON_WM_LBUTTONUP()
+  ON_MESSAGE(WM_GETOBJECT, OnGetObject)
 END_MESSAGE_MAP()
 
 CImageButtonEx::~CImageButtonEx() = default;
@@ -35,3 +37,11 @@ void CImageButtonEx::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) {
 }
 
 BOOL CImageButtonEx::OnEraseBkgnd(CDC*) { return TRUE; }
+
+// A push button named by its caption, which is never drawn.
+LRESULT CImageButtonEx::OnGetObject(WPARAM wParam, LPARAM lParam) {
+  return AnswerGetObject(*this, wParam, lParam, [](const CWnd& control) {
+    const auto& button = static_cast<const CImageButtonEx&>(control);
+    return AccessibleFacts{AccessibleKind::PushButton, button.m_bEnabled != FALSE};
+  });
+}

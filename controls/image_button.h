@@ -1,7 +1,8 @@
 #pragma once
 // CImageButtonEx: a push button that shows one frame of a four-state picture strip on a
 // solid background colour, following the mouse through normal, hover and pressed. Clicks
-// reach the owner as BN_CLICKED from the platform button.
+// reach the owner as BN_CLICKED from the platform button. Its caption is never drawn: it names
+// the button for a screen reader.
 
 #include <memory>
 
@@ -29,6 +30,8 @@ public:
 protected:
   void PreSubclassWindow() override;
   BOOL OnEraseBkgnd(CDC* pDC);
+  // Answers a screen reader (controls/accessible_object.h).
+  LRESULT OnGetObject(WPARAM wParam, LPARAM lParam);
   DECLARE_MESSAGE_MAP()
 
 private:

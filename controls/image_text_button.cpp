@@ -1,6 +1,7 @@
 #include "controls/image_text_button.h"
 
 #include "controls/button_text.h"
+#include "controls/accessible_object.h"
 #include "controls/control_behaviour.h"
 #include "controls/kit_font.h"
 #include "controls/scaling.h"
@@ -14,6 +15,7 @@ BEGIN_MESSAGE_MAP(CImageTextButtonEx, CButton)
   ON_WM_MOUSEHOVER()
   ON_WM_LBUTTONDOWN()
   ON_WM_LBUTTONUP()
+  ON_MESSAGE(WM_GETOBJECT, OnGetObject)
 END_MESSAGE_MAP()
 
 CImageTextButtonEx::CImageTextButtonEx()
@@ -65,3 +67,11 @@ CSize CreatePictureButton(CImageTextButtonEx& button, LPCWSTR lpszCaption, DWORD
 }
 
 BOOL CImageTextButtonEx::OnEraseBkgnd(CDC*) { return TRUE; }
+
+// A push button named by its caption.
+LRESULT CImageTextButtonEx::OnGetObject(WPARAM wParam, LPARAM lParam) {
+  return AnswerGetObject(*this, wParam, lParam, [](const CWnd& control) {
+    const auto& button = static_cast<const CImageTextButtonEx&>(control);
+    return AccessibleFacts{AccessibleKind::PushButton, button.m_bEnabled != FALSE};
+  });
+}

@@ -34,6 +34,8 @@ public:
 protected:
   void PreSubclassWindow() override;
   BOOL OnEraseBkgnd(CDC* pDC);
+  // Answers a screen reader (controls/accessible_object.h).
+  LRESULT OnGetObject(WPARAM wParam, LPARAM lParam);
   DECLARE_MESSAGE_MAP()
 
 private:

@@ -52,7 +52,8 @@ BOOL CMessageBoxEx::OnInitDialog() {
                                   layout.LabelFont());
   m_lblTitle.MoveWindow(CRect(layout.Title(title.cx, title.cy)));
 
-  m_btnClose.Create(L"", kButtonStyle, CRect(layout.CloseButton(0, 0)), this, kCloseId);
+  // The caption is never drawn: it names the button for a screen reader.
+  m_btnClose.Create(L"关闭", kButtonStyle, CRect(layout.CloseButton(0, 0)), this, kCloseId);
   m_btnClose.SetImage(IDB_PNG_CLOSE_WHITE);
   m_btnClose.m_crBackground = kBandColour;
   CRect closeClient;

@@ -1,6 +1,7 @@
 #include "controls/text_button.h"
 
 #include "controls/button_text.h"
+#include "controls/accessible_object.h"
 #include "controls/control_behaviour.h"
 #include "controls/kit_font.h"
 #include "controls/scaling.h"
@@ -14,6 +15,7 @@ BEGIN_MESSAGE_MAP(CTextButtonEx, CStatic)
   ON_WM_MOUSEHOVER()
   ON_WM_LBUTTONDOWN()
   ON_WM_LBUTTONUP()
+  ON_MESSAGE(WM_GETOBJECT, OnGetObject)
   ON_WM_PAINT()
 END_MESSAGE_MAP()
 
@@ -48,3 +50,11 @@ CSize CreateLink(CTextButtonEx& link, LPCWSTR lpszText, DWORD dwStyle, const REC
 }
 
 BOOL CTextButtonEx::OnEraseBkgnd(CDC*) { return static_cast<BOOL>(Default()); }
+
+// A link named by its text.
+LRESULT CTextButtonEx::OnGetObject(WPARAM wParam, LPARAM lParam) {
+  return AnswerGetObject(*this, wParam, lParam, [](const CWnd& control) {
+    const auto& link = static_cast<const CTextButtonEx&>(control);
+    return AccessibleFacts{AccessibleKind::Link, link.m_bEnabled != FALSE};
+  });
+}

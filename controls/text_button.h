@@ -31,6 +31,8 @@ public:
 protected:
   BOOL OnEraseBkgnd(CDC* pDC);
   void OnPaint();
+  // Answers a screen reader (controls/accessible_object.h).
+  LRESULT OnGetObject(WPARAM wParam, LPARAM lParam);
   DECLARE_MESSAGE_MAP()
 
 private:

@@ -29,6 +29,8 @@ constexpr DWORD kFolderFieldStyle = WS_CHILD | WS_VISIBLE | SS_NOPREFIX;
 static_assert(kFolderFieldStyle == 0x50000080);
 
 constexpr COLORREF kTextGrey = RGB(60, 60, 60);
+constexpr wchar_t kAgreeText[] = L"已阅读并同意";
+constexpr wchar_t kLicenseText[] = L"许可协议";
 // Link colours per state: normal, hover, pressed, disabled.
 constexpr COLORREF kLicenseColours[] = {RGB(240, 181, 183), RGB(231, 75, 63), RGB(231, 75, 63),
                                         RGB(102, 102, 102)};
@@ -104,7 +106,8 @@ BOOL CDownloaderDlg::OnInitDialog() {
 void CDownloaderDlg::CreateReadyControls() {
   const InstallerLayout layout(ReadScreenDpi());
 
-  m_btnClose.Create(L"", kButtonStyle, CRect(layout.CloseButton(0, 0)), this, IDC_CLOSE);
+  // Captions that are never drawn name the picture-only controls for a screen reader.
+  m_btnClose.Create(L"关闭", kButtonStyle, CRect(layout.CloseButton(0, 0)), this, IDC_CLOSE);
   m_btnClose.SetImage(IDB_PNG_CLOSE);
   const CSize close = ClientSize(m_btnClose);
   Place(m_btnClose, layout.CloseButton(close.cx, close.cy));
@@ -119,17 +122,19 @@ void CDownloaderDlg::CreateReadyControls() {
                                             IDB_PNG_INSTALL_BUTTON, 0, RGB(231, 75, 63));
   Place(m_btnInstall, layout.InstallButton(install.cx, install.cy));
 
-  m_chkAgree.Create(L"", kCheckBoxStyle, CRect(layout.AgreeCheckBox(0, 0)), this, IDC_AGREE);
+  // The box is named by the text beside it, its label and the link, as the window shows them.
+  const CString agreement(std::wstring(kAgreeText) + kLicenseText);
+  m_chkAgree.Create(agreement, kCheckBoxStyle, CRect(layout.AgreeCheckBox(0, 0)), this, IDC_AGREE);
   m_chkAgree.SetImage();
   const CSize agree = ClientSize(m_chkAgree);
   Place(m_chkAgree, layout.AgreeCheckBox(agree.cx, agree.cy));
 
   const CSize agreeText =
-      CreateLabel(m_lblAgree, L"已阅读并同意", kLabelStyle, AtCorner(layout.LinkRowHeight()), this,
+      CreateLabel(m_lblAgree, kAgreeText, kLabelStyle, AtCorner(layout.LinkRowHeight()), this,
                   IDC_AGREE_TEXT, RGB(163, 163, 163), layout.LinkRowFont());
   Place(m_lblAgree, layout.AgreeLabel(agreeText.cx));
 
-  const CSize license = CreateLink(m_lnkLicense, L"许可协议", kLinkStyle,
+  const CSize license = CreateLink(m_lnkLicense, kLicenseText, kLinkStyle,
                                    AtCorner(layout.LinkRowHeight()), this, IDC_LICENSE,
                                    layout.LinkRowFont(), kLicenseColours);
   Place(m_lnkLicense, layout.LicenseLink(RightOf(m_lblAgree), license.cx));
@@ -139,8 +144,9 @@ void CDownloaderDlg::CreateReadyControls() {
                                       kTextGrey, layout.TextFont());
   Place(m_lblInstallTo, layout.InstallToLabel(installTo.cx));
 
-  m_editInstallDir.Create(L"", kFolderFieldStyle, CRect(layout.FolderFieldAtCreation()), this,
-                          IDC_INSTALL_DIR);
+  // The frame's caption names the field, after the label before it.
+  m_editInstallDir.Create(L"安装到", kFolderFieldStyle, CRect(layout.FolderFieldAtCreation()),
+                          this, IDC_INSTALL_DIR);
   Place(m_editInstallDir, layout.FolderFieldAtCreation());
   m_editInstallDir.SetBackgroundWhite();
   m_editInstallDir.m_edit.m_crText = RGB(101, 101, 101);

@@ -45,7 +45,8 @@ public:
   void ShowFinishedScreen();    // Installing -> Finished
   void ClearFailedScreen();     // Failed -> Installing, first half: before the checks run
 
-  // Drops the key presses of Escape, Enter and Space (window_commands.cpp).
+  // Drops the key presses of Escape and Enter, and of Space outside the folder field
+  // (window_commands.cpp, installer/key_filter.h).
   BOOL PreTranslateMessage(MSG* pMsg) override;
 
   HICON m_hIcon = nullptr;

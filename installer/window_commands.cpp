@@ -3,8 +3,10 @@
 // live with the flow and the install location.
 #include "installer/downloader_dlg.h"
 
+#include "controls/accessible_object.h"
 #include "controls/message_box.h"
 #include "installer/download.h"
+#include "installer/key_filter.h"
 #include "installer/launcher_path.h"
 #include "installer/vendor_origin.h"
 #include "installer/vendor_pages.h"
@@ -38,6 +40,9 @@ void CDownloaderDlg::OnChkAgree() {
   m_btnInstall.m_bEnabled = agreed;
   m_btnInstall.m_nState = agreed ? STATE_NORMAL : STATE_DISABLED;
   m_btnInstall.Invalidate(TRUE);
+  // A screen reader hears of the new check and of the install button's availability.
+  NotifyAccessibleStateChange(m_chkAgree);
+  NotifyAccessibleStateChange(m_btnInstall);
 }
 
 void CDownloaderDlg::OnBtnRun() {
@@ -46,11 +51,12 @@ void CDownloaderDlg::OnBtnRun() {
 }
 
 BOOL CDownloaderDlg::PreTranslateMessage(MSG* pMsg) {
-  // Escape would cancel the dialog, Enter press a default button, Space click the focused
-  // button or box. Only the key press is dropped: key releases and system keys (Alt+F4)
-  // pass.
+  // A key press goes to the window with the focus (installer/key_filter.h says which are
+  // dropped where).
+  static_assert(kKeyEscape == VK_ESCAPE && kKeyReturn == VK_RETURN && kKeySpace == VK_SPACE);
+  const bool inFolderField = pMsg->hwnd && pMsg->hwnd == m_editInstallDir.m_edit.m_hWnd;
   if (pMsg->message == WM_KEYDOWN &&
-      (pMsg->wParam == VK_ESCAPE || pMsg->wParam == VK_RETURN || pMsg->wParam == VK_SPACE))
+      DropsKeyPress(static_cast<unsigned>(pMsg->wParam), inFolderField))
     return TRUE;
   return CDialog::PreTranslateMessage(pMsg);
 }

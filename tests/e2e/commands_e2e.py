@@ -133,6 +133,29 @@ class LoopbackInstaller(Commands, FlowInstaller):
         self.wait_look(lambda ids, bar: ids == screen, what)
 
 
+def text_right_edge(installer, screen):
+    """The right edge of the folder field's text on SCREEN: its rightmost dark pixel's x."""
+    x, y, w, h = children_by_id(installer.window)[10041]["rect"]
+    left, top = installer.window["client"][:2]
+    ink = [i for i in range(1, w - 1) for j in range(1, h - 1)
+           if max(screen.at(left + x + i, top + y + j)) < 160]
+    return max(ink, default=None)
+
+
+def check_blank_typed(installer):
+    """A folder name with a blank, typed with real key presses, arrives whole and shows with
+    its blank: its text reaches further right than the same name typed without it."""
+    edges = {}
+    for text in ("D:\\MyApps", "D:\\My Apps"):
+        installer.type_folder(text)
+        check(installer.field()["text"] == text, f"typed {text!r}, the field holds {installer.field()['text']!r}")
+        _, screen = installer.screen("folder-with-blank" if " " in text else "folder-without-blank")
+        edges[text] = text_right_edge(installer, screen)
+    narrow, wide = edges["D:\\MyApps"], edges["D:\\My Apps"]
+    check(narrow is not None and wide is not None and wide >= narrow + 2,
+          f"the field does not show the blank: the text ends at {wide} with it, {narrow} without")
+
+
 def compiled_origin(session):
     """The vendor origin compiled into the build's InkvaneSetup.exe."""
     cache = (session.build / "CMakeCache.txt").read_text()
@@ -140,18 +163,20 @@ def compiled_origin(session):
 
 
 def case_ready(session):
-    """Everything the Ready screen offers, in one run: the keys, the agreement, the licence
-    link, the question with each of its answers; then Alt+F4 on a second installer."""
+    """Everything the Ready screen offers, in one run: a folder with a blank typed, the keys,
+    the agreement, the licence link, the question with each of its answers; then Alt+F4 on a
+    second installer."""
     installer = ReadyInstaller(session)
+    check_blank_typed(installer)
     folder = "F:\\Inkvane"  # a network drive: an install command shows its notice at once
     installer.type_folder(folder)
 
-    # In the folder field the keys reach the field (the x is typed), yet do nothing.
+    # In the folder field Escape and Enter do nothing; Space types a blank, before the x.
     installer.xdotool("key", "--delay", "60", "Escape", "Return", "space", "x")
     time.sleep(0.3)
-    check(installer.field()["text"] == folder + "x",
+    check(installer.field()["text"] == folder + " x",
           f"keys in the folder field give {installer.field()['text']!r}")
-    installer.xdotool("key", "BackSpace")
+    installer.xdotool("key", "BackSpace", "BackSpace")
     installer.check_unchanged(folder, "Escape, Enter and Space in the folder field")
 
     # Unchecked: the install button greys and a click on it starts nothing.

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """DLLs planted beside the installer, named like the system DLLs it loads at run time, with
 Wine told to prefer them to its own: a program that loads those names bare loads every one of
-them, the installer none while it installs through to Finished.
+them, the installer none while it answers a screen reader (which makes it load oleacc.dll) and
+installs through to Finished.
 
     dll_planting_e2e.py BUILD_DIR planted-dlls
 
@@ -13,11 +14,12 @@ import sys
 from e2e_session import Failure, check, main
 from flow_e2e import FINISHED, IDC_INSTALL, LOOPBACK, Flow, FlowInstaller
 
-# The DLLs that the installer loads itself, then some that Windows' own DLLs load on its behalf
-# once it runs (themes, picture decoding, TLS, name lookup): none of them is a Known DLL.
-PLANTED = ["gdiplus.dll", "urlmon.dll", "wininet.dll", "uxtheme.dll", "windowscodecs.dll",
-           "propsys.dll", "secur32.dll", "schannel.dll", "crypt32.dll", "bcrypt.dll",
-           "dnsapi.dll", "iphlpapi.dll"]
+# The DLLs that the installer loads itself (oleacc.dll when a screen reader asks), then some
+# that Windows' own DLLs load on its behalf once it runs (themes, picture decoding, TLS, name
+# lookup): none of them is a Known DLL.
+PLANTED = ["gdiplus.dll", "urlmon.dll", "wininet.dll", "oleacc.dll", "uxtheme.dll",
+           "windowscodecs.dll", "propsys.dll", "secur32.dll", "schannel.dll", "crypt32.dll",
+           "bcrypt.dll", "dnsapi.dll", "iphlpapi.dll"]
 
 
 def case_planted_dlls(session):
@@ -47,6 +49,11 @@ def case_planted_dlls(session):
     flow.serve("instant-100")
     try:
         installer = FlowInstaller(session, exe=f"{folder.name}/{LOOPBACK}")
+        # A screen reader's question: the installer loads oleacc.dll to answer it.
+        session.inspect("--accessible")
+        modules = [m.lower() for m in session.inspect("--modules")[0]["modules"]]
+        check("c:\\windows\\system32\\oleacc.dll" in modules,
+              "the installer did not load oleacc.dll from the system folder to answer a screen reader")
         installer.press(IDC_INSTALL)
         installer.wait_look(lambda ids, bar: ids == FINISHED, "the Finished screen",
                             name="dll-planting-finished")

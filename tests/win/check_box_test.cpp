@@ -27,8 +27,8 @@ protected:
     ASSERT_TRUE(host.Open(100, 100, 400, 300));
     // A pointer left on a new control by an earlier test would hover it at once.
     MovePointerAway(host);
-    // As the installer creates it: empty caption, BS_CHECKBOX.
-    ASSERT_TRUE(box.Create(L"", 0x50000202, CRect(20, 40, 20, 40), &host, kAgreeId));
+    // As the installer creates it: a caption that is never drawn, BS_CHECKBOX.
+    ASSERT_TRUE(box.Create(L"已阅读并同意许可协议", 0x50000202, CRect(20, 40, 20, 40), &host, kAgreeId));
     box.SetImage();
   }
 

@@ -96,7 +96,7 @@ TEST_F(MessageBoxTest, YesNoBoxOffersYesLeftAndNoRightAndOnlyYesYieldsOne) {
   ASSERT_EQ(children.size(), 5u);
   const Child* title = FindChild(children, kLabelId, L"提示");
   const Child* message = FindChild(children, kLabelId, kQuestion);
-  const Child* close = FindChild(children, kCloseId, L"");
+  const Child* close = FindChild(children, kCloseId, L"关闭");  // a caption never drawn
   const Child* yesButton = FindChild(children, kYesId, L"是");
   const Child* noButton = FindChild(children, kNoId, L"否");
   ASSERT_TRUE(title && message && close && yesButton && noButton);
@@ -223,7 +223,7 @@ TEST_F(MessageBoxTest, PaintsAWhiteFaceInARedFrameUnderARedBand) {
   EXPECT_GT(inkIn(kLabelId, kQuestion, RGB(60, 60, 60), 0), Scaled(60)) << "dark grey message";
   EXPECT_GT(inkIn(kYesId, L"是", RGB(102, 102, 102), Scaled(20)), Scaled(10)) << "grey 是";
   EXPECT_GT(inkIn(kNoId, L"否", kWhite, Scaled(20)), Scaled(10)) << "white 否 on red";
-  const Child* close = FindChild(children, kCloseId, L"");
+  const Child* close = FindChild(children, kCloseId, L"关闭");
   ASSERT_NE(close, nullptr);
   EXPECT_TRUE(ColourNear(shot->At(close->rect.left, close->rect.top), kRed)) << "the cross sits on red";
 }

@@ -2,6 +2,8 @@
 // user through real mouse and keyboard input: the keyboard filter whatever has the focus, and
 // the abort flag, which only the close button's question sets. (tests/e2e/commands_e2e.py
 // drives the rest through real installs.)
+#include <oleacc.h>
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -34,6 +36,27 @@ std::vector<HWND> OtherWindows(const CWnd& dlg, const CWnd& owner) {
   FoundWindows found{dlg.m_hWnd, owner.m_hWnd, {}};
   ::EnumThreadWindows(::GetCurrentThreadId(), &CollectOther, reinterpret_cast<LPARAM>(&found));
   return found.windows;
+}
+
+// The windows whose state changed (EVENT_OBJECT_STATECHANGE), as the hooking thread hears.
+std::vector<HWND> g_stateChanges;
+void CALLBACK OnStateChange(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD, DWORD) {
+  if (object == OBJID_CLIENT && child == CHILDID_SELF) g_stateChanges.push_back(window);
+}
+
+// The state a screen reader reads of `control`, asked from the calling thread (in COM's
+// multi-threaded apartment, so through a proxy to the window's thread); -1 when it cannot.
+LONG AccessibleStateOf(HWND control) {
+  IAccessible* object = nullptr;
+  if (FAILED(::AccessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible),
+                                          reinterpret_cast<void**>(&object))))
+    return -1;
+  VARIANT self{}, state{};
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  const HRESULT hr = object->get_accState(self, &state);
+  object->Release();
+  return SUCCEEDED(hr) && state.vt == VT_I4 ? state.lVal : -1;
 }
 
 class WindowCommandsTest : public ::testing::Test {
@@ -69,19 +92,33 @@ protected:
 
 }  // namespace
 
-TEST_F(WindowCommandsTest, EscapeEnterAndSpaceDoNothingWhateverHasTheFocusWhileAltF4Closes) {
+TEST_F(WindowCommandsTest, EscapeEnterAndSpaceDoNothingButSpaceTypesInTheFolderFieldWhileAltF4Closes) {
   CDownloaderDlg dlg;
   // An install command would show its notice for this folder, so a click is seen at once.
   const CString folder = L"Q:\\Inkvane";
   // Every kind of control the Ready screen has: image button, picture buttons, check box,
-  // link, text field.
-  CWnd* const focused[] = {&dlg.m_btnClose, &dlg.m_btnInstall, &dlg.m_btnChangeDir,
-                           &dlg.m_chkAgree, &dlg.m_lnkLicense, &dlg.m_editInstallDir.m_edit};
+  // link, text field; and what the folder field holds after the keys with that focus.
+  struct Row {
+    CWnd* focused;
+    CString typed;
+  };
+  const Row rows[] = {
+      {&dlg.m_btnClose, folder},
+      {&dlg.m_btnInstall, folder},
+      {&dlg.m_btnChangeDir, folder},
+      {&dlg.m_chkAgree, folder},
+      {&dlg.m_lnkLicense, folder},
+      // In the field Space types a blank, Shift+Space too; Escape and Enter still do nothing.
+      {&dlg.m_editInstallDir.m_edit, L"Q:\\Inkvane  "},
+  };
   const ModalRun run = RunWithUser(owner, dlg, [&] {
-    owner.OnUiThread([&] { dlg.m_editInstallDir.m_edit.SetWindowText(folder); });
-    for (CWnd* control : focused) {
+    for (const Row& row : rows) {
+      CWnd* const control = row.focused;
       HWND focus = nullptr;
       owner.OnUiThread([&] {
+        dlg.m_editInstallDir.m_edit.SetWindowText(folder);
+        // The caret at the end, where the user types.
+        dlg.m_editInstallDir.m_edit.SendMessage(EM_SETSEL, folder.GetLength(), folder.GetLength());
         ::SetForegroundWindow(dlg.m_hWnd);
         ::SetFocus(control->m_hWnd);
         focus = ::GetFocus();
@@ -89,6 +126,7 @@ TEST_F(WindowCommandsTest, EscapeEnterAndSpaceDoNothingWhateverHasTheFocusWhileA
       SCOPED_TRACE(::GetDlgCtrlID(control->m_hWnd));
       ASSERT_EQ(focus, control->m_hWnd);
       for (WORD key : {VK_ESCAPE, VK_RETURN, VK_SPACE}) PressKey(key);
+      SendKeys({{VK_SHIFT, true}, {VK_SPACE, true}, {VK_SPACE, false}, {VK_SHIFT, false}});
       ::Sleep(300);
 
       bool open = false;
@@ -103,7 +141,7 @@ TEST_F(WindowCommandsTest, EscapeEnterAndSpaceDoNothingWhateverHasTheFocusWhileA
       EXPECT_TRUE(Others(dlg).empty()) << "a key opened a box or the folder browser";
       CloseOthers(dlg);
       EXPECT_TRUE(agreed) << "the agreement changed";
-      EXPECT_EQ(text, folder) << "the folder field changed";
+      EXPECT_EQ(text.str(), row.typed.str()) << "the folder field holds what was not typed";
     }
     SendKeys({{VK_MENU, true}, {VK_F4, true}, {VK_F4, false}, {VK_MENU, false}});
   });
@@ -138,4 +176,37 @@ TEST_F(WindowCommandsTest, CloseAsksWhileInstallingAndOnlyYesAborts) {
   EXPECT_TRUE(askedAgain);
   EXPECT_FALSE(run.leftOpen) << "是 did not close the installer";
   EXPECT_EQ(g_bAbortDownload, 1);
+}
+
+TEST_F(WindowCommandsTest, TickingTheAgreementTellsAScreenReaderOfTheBoxAndTheInstallButton) {
+  CDownloaderDlg dlg;
+  std::vector<HWND> changes, expected;
+  LONG boxBefore = -1, boxAfter = -1, installAfter = -1;
+  const ModalRun run = RunWithUser(owner, dlg, [&] {
+    expected = {dlg.m_chkAgree.m_hWnd, dlg.m_btnInstall.m_hWnd};
+    ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+    boxBefore = AccessibleStateOf(dlg.m_chkAgree.m_hWnd);
+    HWINEVENTHOOK hook = nullptr;
+    owner.OnUiThread([&] {
+      g_stateChanges.clear();
+      hook = ::SetWinEventHook(EVENT_OBJECT_STATECHANGE, EVENT_OBJECT_STATECHANGE, nullptr,
+                               &OnStateChange, ::GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    });
+    Click(dlg.m_chkAgree.m_hWnd);
+    WaitFor([&] {
+      owner.OnUiThread([&] { changes = g_stateChanges; });
+      return changes.size() >= 2;
+    });
+    owner.OnUiThread([&] { ::UnhookWinEvent(hook); });
+    boxAfter = AccessibleStateOf(dlg.m_chkAgree.m_hWnd);
+    installAfter = AccessibleStateOf(dlg.m_btnInstall.m_hWnd);
+    ::CoUninitialize();
+    owner.OnUiThread([&] { dlg.PostMessage(WM_CLOSE); });
+  });
+  ASSERT_TRUE(run.shown);
+  EXPECT_EQ(changes, expected);
+  ASSERT_NE(boxBefore, -1);
+  EXPECT_TRUE(boxBefore & STATE_SYSTEM_CHECKED);
+  EXPECT_FALSE(boxAfter & STATE_SYSTEM_CHECKED);
+  EXPECT_TRUE(installAfter & STATE_SYSTEM_UNAVAILABLE);
 }
