@@ -6,17 +6,18 @@
 
 IMPLEMENT_DYNAMIC(CCheckBoxEx, CButton)
 
-BEGIN_MESSAGE_MAP(CCheckBoxEx, CButton)
+BEGIN_MESSAGE_MAP(CCheckBoxEx, CHoverBase)
   ON_WM_ERASEBKGND()
-  ON_WM_MOUSEMOVE()
-  ON_WM_MOUSELEAVE()
-  ON_WM_MOUSEHOVER()
-  ON_WM_LBUTTONDOWN()
-  ON_WM_LBUTTONUP()
   ON_MESSAGE(WM_GETOBJECT, OnGetObject)
 END_MESSAGE_MAP()
 
 CCheckBoxEx::~CCheckBoxEx() = default;
+
+void CCheckBoxEx::SetChecked(bool checked) {
+  m_bChecked = checked;
+  Invalidate(TRUE);
+  NotifyAccessibleStateChange(*this);
+}
 
 void CCheckBoxEx::PreSubclassWindow() {
   SwitchToOwnerDraw(*this);

@@ -1,9 +1,8 @@
 #pragma once
 // CCheckBoxEx: a small owner-drawn box that shows a checked flag its owner keeps, drawn from
 // the two-column check-box picture (unchecked on the left, checked on the right), and
-// reports clicks as BN_CLICKED. It never changes the flag itself: the owner flips
-// m_bChecked in its click handler, invalidates the box and tells a screen reader
-// (NotifyAccessibleStateChange). Its caption is never drawn: it names the box for a screen
+// reports clicks as BN_CLICKED. It never changes the flag itself: the owner sets it in its
+// click handler with SetChecked. Its caption is never drawn: it names the box for a screen
 // reader, which reads it as a check box checked as m_bChecked says.
 
 #include <memory>
@@ -29,6 +28,8 @@ public:
   void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override;
 
   BOOL m_bChecked = TRUE;       // non-zero: the checked (right) column; owned by the owner
+  // The owner's switch: sets m_bChecked, repaints the box and tells a screen reader.
+  void SetChecked(bool checked);
 
 protected:
   void PreSubclassWindow() override;

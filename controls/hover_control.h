@@ -3,18 +3,39 @@
 // follows hover, press, release and leave, and an input flag (m_bEnabled) whose clearing
 // makes the control ignore the mouse entirely, so that it never reports a click.
 //
-// A control derives from CHoverControl<CButton or CStatic, ...> and binds the handlers in its
-// own message map: ON_WM_MOUSEMOVE, ON_WM_MOUSELEAVE, ON_WM_MOUSEHOVER, ON_WM_LBUTTONDOWN,
-// ON_WM_LBUTTONUP. `kInvalidateOnRelease` repaints the control on release too.
+// A control derives from CHoverControl<CButton or CStatic, ...> and names its CHoverBase as
+// the base of its own message map, which thereby chains to the five mouse entries here.
+// `kInvalidateOnRelease` repaints the control on release too.
 
+#include "controls/accessible_object.h"
 #include "controls/control_behaviour.h"
 #include "controls/image_frames.h"
+#include "framework/message_map.h"
 
 template <class TBase, bool kInvalidateOnRelease>
 class CHoverControl : public TBase {
 public:
+  using CHoverBase = CHoverControl;
+
   int m_nState = STATE_NORMAL;  // 0..3; 3 (disabled look) is set only by the owner
   BOOL m_bEnabled = TRUE;       // 0: ignore hover, press and release; no click is reported
+
+  // The owner's switch: enables or disables the control's input together with its look (the
+  // normal or the disabled frame), repaints it, and tells a screen reader.
+  void SetEnabled(bool enabled) {
+    m_bEnabled = enabled;
+    m_nState = enabled ? STATE_NORMAL : STATE_DISABLED;
+    this->Invalidate(TRUE);
+    NotifyAccessibleStateChange(*this);
+  }
+
+  BEGIN_TEMPLATE_MESSAGE_MAP(CHoverControl, TBase)
+    ON_WM_MOUSEMOVE()
+    ON_WM_MOUSELEAVE()
+    ON_WM_MOUSEHOVER()
+    ON_WM_LBUTTONDOWN()
+    ON_WM_LBUTTONUP()
+  END_MESSAGE_MAP()
 
 protected:
   void OnMouseMove(UINT, CPoint) { TrackHoverAndLeave(*this); }

@@ -41,6 +41,17 @@ protected:                                      \
   static const AFX_MSGMAP* GetThisMessageMap(); \
   const AFX_MSGMAP* GetMessageMap() const override;
 
+// In the body of a class template, around the entries (closed by END_MESSAGE_MAP): the
+// template's own map, defined in place and chained to `baseClass`, so that every class
+// made from the template shares its entries by naming it as its own map's base.
+#define BEGIN_TEMPLATE_MESSAGE_MAP(theClass, baseClass)                    \
+protected:                                                                 \
+  const AFX_MSGMAP* GetMessageMap() const override { return GetThisMessageMap(); } \
+  static const AFX_MSGMAP* GetThisMessageMap() {                           \
+    using ThisClass [[maybe_unused]] = theClass;                           \
+    using TheBaseClass = baseClass;                                        \
+    static const AFX_MSGMAP_ENTRY entries[] = {
+
 // In one source file, around the entries.
 #define BEGIN_MESSAGE_MAP(theClass, baseClass)                                      \
   const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); } \

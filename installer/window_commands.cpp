@@ -3,7 +3,6 @@
 // live with the flow and the install location.
 #include "installer/downloader_dlg.h"
 
-#include "controls/accessible_object.h"
 #include "controls/message_box.h"
 #include "installer/download.h"
 #include "installer/key_filter.h"
@@ -33,16 +32,10 @@ void CDownloaderDlg::OnLinkWebDownload() {
 void CDownloaderDlg::OnLinkLicense() { ShellOpen(m_hWnd, VendorLicensePage(VendorOrigin()).c_str()); }
 
 void CDownloaderDlg::OnChkAgree() {
-  const BOOL agreed = !m_chkAgree.m_bChecked;
-  m_chkAgree.m_bChecked = agreed;
-  m_chkAgree.Invalidate(TRUE);
+  const bool agreed = !m_chkAgree.m_bChecked;
+  m_chkAgree.SetChecked(agreed);
   // A disabled install button ignores the mouse, so no install can start without agreement.
-  m_btnInstall.m_bEnabled = agreed;
-  m_btnInstall.m_nState = agreed ? STATE_NORMAL : STATE_DISABLED;
-  m_btnInstall.Invalidate(TRUE);
-  // A screen reader hears of the new check and of the install button's availability.
-  NotifyAccessibleStateChange(m_chkAgree);
-  NotifyAccessibleStateChange(m_btnInstall);
+  m_btnInstall.SetEnabled(agreed);
 }
 
 void CDownloaderDlg::OnBtnRun() {

@@ -112,12 +112,12 @@ TEST_F(AccessibleObjectTest, StateFollowsTheOwnersFlagsAtEveryQuestion) {
   ASSERT_TRUE(box.ok() && button.ok());
 
   EXPECT_TRUE(box.State() & STATE_SYSTEM_CHECKED);
-  agree.m_bChecked = FALSE;  // as the owner flips it: the object it handed out follows
+  agree.SetChecked(false);  // as the owner flips it: the object it handed out follows
   EXPECT_FALSE(box.State() & STATE_SYSTEM_CHECKED);
   EXPECT_EQ(box.Action(), L"选中");
 
   EXPECT_TRUE(button.State() & STATE_SYSTEM_FOCUSABLE);
-  install.m_bEnabled = FALSE;  // the owner's flag, with the window still enabled
+  install.SetEnabled(false);  // the owner's flag, with the window still enabled
   ASSERT_TRUE(::IsWindowEnabled(install.m_hWnd));
   EXPECT_TRUE(button.State() & STATE_SYSTEM_UNAVAILABLE);
   EXPECT_FALSE(button.State() & STATE_SYSTEM_FOCUSABLE);
@@ -125,7 +125,7 @@ TEST_F(AccessibleObjectTest, StateFollowsTheOwnersFlagsAtEveryQuestion) {
   PumpFor(50);
   EXPECT_TRUE(host.commands.empty()) << "a disabled button was pressed";
 
-  install.m_bEnabled = TRUE;
+  install.SetEnabled(true);
   EXPECT_FALSE(button.State() & STATE_SYSTEM_UNAVAILABLE);
   // A disabled window is unavailable too, whatever the owner's flag says.
   install.EnableWindow(FALSE);

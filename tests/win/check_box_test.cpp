@@ -71,7 +71,7 @@ TEST_F(CheckBoxTest, DrawsTheCellOfItsStateInTheColumnOfItsFlag) {
   for (BOOL checked : {FALSE, TRUE}) {
     for (int state = STATE_NORMAL; state <= STATE_DISABLED; ++state) {
       SCOPED_TRACE(testing::Message() << "checked " << checked << ", state " << state);
-      box.m_bChecked = checked;
+      box.SetChecked(checked);
       box.m_nState = state;
       // The pressed row previews the click: a tick when unchecked, an empty box when checked.
       const bool ticked = (checked != FALSE) != (state == STATE_PRESSED);
@@ -104,7 +104,7 @@ TEST_F(CheckBoxTest, ReportsTheClickAndLeavesTheFlagToItsOwner) {
 
   // The owner's flip, then a second click: the flag stays where the owner put it. The wait
   // keeps the platform from taking the second click as a double click.
-  box.m_bChecked = FALSE;
+  box.SetChecked(false);
   box.Invalidate();
   PumpFor(static_cast<int>(::GetDoubleClickTime()) + 50);
   ClickOnBox();
@@ -128,8 +128,7 @@ TEST_F(CheckBoxTest, PressMovingOffAndReleasingSendsNothing) {
 }
 
 TEST_F(CheckBoxTest, WhenDisabledIgnoresTheMouseAndSendsNoCommand) {
-  box.m_bEnabled = FALSE;
-  box.m_nState = STATE_DISABLED;
+  box.SetEnabled(false);
   PumpFor(30);
   HoverOver(box);
   PumpFor(150);

@@ -119,8 +119,7 @@ TEST_F(ImageButtonTest, PressMovingOffAndReleasingSendsNothing) {
 
 TEST_F(ImageButtonTest, WhenDisabledIgnoresTheMouseAndSendsNoCommand) {
   button.SetImage(IDB_PNG_CLOSE);
-  button.m_bEnabled = FALSE;
-  button.m_nState = STATE_DISABLED;
+  button.SetEnabled(false);
   PumpFor(30);
   HoverOverButton();
   PumpFor(150);

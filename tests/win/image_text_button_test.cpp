@@ -175,8 +175,7 @@ TEST_F(ImageTextButtonTest, PressMovingOffAndReleasingSendsNothing) {
 
 TEST_F(ImageTextButtonTest, WhenDisabledIgnoresTheMouseUntilTheOwnerEnablesIt) {
   // What the installer does while the agreement box is unchecked.
-  install.m_bEnabled = FALSE;
-  install.m_nState = STATE_DISABLED;
+  install.SetEnabled(false);
   install.Invalidate();
   PumpFor(30);
   HoverOver(install);
@@ -189,8 +188,7 @@ TEST_F(ImageTextButtonTest, WhenDisabledIgnoresTheMouseUntilTheOwnerEnablesIt) {
   EXPECT_TRUE(host.commands.empty());
   EXPECT_EQ(::GetCapture(), nullptr) << "the swallowed press must not capture the mouse";
 
-  install.m_bEnabled = TRUE;
-  install.m_nState = STATE_NORMAL;
+  install.SetEnabled(true);
   install.Invalidate();
   HoverOver(install);
   ASSERT_TRUE(PumpUntil([&] { return install.m_nState == STATE_HOVER; }, 1000));

@@ -139,7 +139,7 @@ private:
     auto& box = m_checkBoxes.emplace_back();
     box.Create(L"", 0x50000202, Rect(x, y, 0, 0), this, 0);
     box.SetImage();
-    box.m_bChecked = checked;
+    box.SetChecked(checked);
     Freeze(box, state);
   }
 
