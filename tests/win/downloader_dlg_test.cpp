@@ -15,7 +15,6 @@
 
 namespace {
 
-using Ids = std::set<int>;
 
 const Ids kReady = {IDC_CLOSE,      IDC_TITLE, IDC_INSTALL,    IDC_AGREE,     IDC_AGREE_TEXT,
                     IDC_LICENSE,    IDC_INSTALL_TO, IDC_INSTALL_DIR, IDC_CHANGE_DIR};
@@ -36,13 +35,6 @@ protected:
   void SetUp() override {
     ASSERT_TRUE(dlg.Create());
     PumpFor(50);
-  }
-
-  Ids VisibleControls() const {
-    Ids ids;
-    for (HWND child = ::GetWindow(dlg.m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
-      if (::IsWindowVisible(child)) ids.insert(::GetDlgCtrlID(child));
-    return ids;
   }
 
   // Which background shows, told by pixels only one picture has: the bullets of the
@@ -86,7 +78,7 @@ protected:
 
 TEST_F(DownloaderDlgTest, StartsOnTheReadyScreenWithTheAgreementChecked) {
   KeepScreenshot(dlg, "screen-ready");
-  EXPECT_EQ(VisibleControls(), kReady);
+  EXPECT_EQ(VisibleControls(dlg.m_hWnd), kReady);
   EXPECT_EQ(ShownBackground(), Background::Ready);
   EXPECT_EQ(TintedPixelsAroundTheCloseButton(), 0);
   EXPECT_EQ(dlg.m_bInstallEnded, 0);
@@ -113,27 +105,27 @@ TEST_F(DownloaderDlgTest, InstallThenFailThenRetryThenFinish) {
   MoveBarTo(dlg.m_progress, 37);
   dlg.m_progress.Invalidate();
   KeepScreenshot(dlg, "screen-installing");
-  EXPECT_EQ(VisibleControls(), kInstalling);
+  EXPECT_EQ(VisibleControls(dlg.m_hWnd), kInstalling);
   EXPECT_EQ(ShownBackground(), Background::Installing);
   EXPECT_EQ(TintedPixelsAroundTheCloseButton(), 0);
   EXPECT_EQ(dlg.m_bInstallEnded, 0);
 
   dlg.ShowFailedScreen();
   KeepScreenshot(dlg, "screen-failed");
-  EXPECT_EQ(VisibleControls(), kFailed);
+  EXPECT_EQ(VisibleControls(dlg.m_hWnd), kFailed);
   EXPECT_EQ(ShownBackground(), Background::Installing);
   EXPECT_EQ(dlg.m_bInstallEnded, 1);
   EXPECT_EQ(dlg.m_progress.m_nPos, 37) << "the bar keeps its last position";
 
   dlg.ClearFailedScreen();
   dlg.ShowInstallingScreen();
-  EXPECT_EQ(VisibleControls(), kInstalling);
+  EXPECT_EQ(VisibleControls(dlg.m_hWnd), kInstalling);
   EXPECT_EQ(dlg.m_progress.m_nPos, 0);
   EXPECT_EQ(dlg.m_bInstallEnded, 0);
 
   dlg.ShowFinishedScreen();
   KeepScreenshot(dlg, "screen-finished");
-  EXPECT_EQ(VisibleControls(), kFinished);
+  EXPECT_EQ(VisibleControls(dlg.m_hWnd), kFinished);
   EXPECT_EQ(ShownBackground(), Background::Finished);
   EXPECT_EQ(TintedPixelsAroundTheCloseButton(), 0);
   EXPECT_EQ(dlg.m_bInstallEnded, 1);
@@ -144,7 +136,7 @@ TEST_F(DownloaderDlgTest, ARetryWhoseChecksFailLeavesTheBlurbsAndAnEmptyBar) {
   MoveBarTo(dlg.m_progress, 60);
   dlg.ShowFailedScreen();
   dlg.ClearFailedScreen();  // the folder checks then refuse: nothing more happens
-  EXPECT_EQ(VisibleControls(), kRetryRefused);
+  EXPECT_EQ(VisibleControls(dlg.m_hWnd), kRetryRefused);
   EXPECT_EQ(ShownBackground(), Background::Installing);
   EXPECT_EQ(dlg.m_progress.m_nPos, 0);
 }
@@ -153,15 +145,15 @@ TEST_F(DownloaderDlgTest, WorkerThreadsRequestSwitchesThatTheUiThreadRuns) {
   dlg.ShowInstallingScreen();
   const HWND window = dlg.m_hWnd;
   std::thread([window] { ::PostMessageW(window, WM_INSTALL_FAILED, 0, 0); }).join();
-  EXPECT_EQ(VisibleControls(), kInstalling) << "nothing changes until the UI thread runs it";
+  EXPECT_EQ(VisibleControls(dlg.m_hWnd), kInstalling) << "nothing changes until the UI thread runs it";
   ASSERT_TRUE(PumpUntil([&] { return dlg.m_bInstallEnded == 1; }));
-  EXPECT_EQ(VisibleControls(), kFailed);
+  EXPECT_EQ(VisibleControls(dlg.m_hWnd), kFailed);
 
   dlg.ClearFailedScreen();
   dlg.ShowInstallingScreen();
   std::thread([window] { ::PostMessageW(window, WM_INSTALL_FINISHED, 0, 0); }).join();
   ASSERT_TRUE(PumpUntil([&] { return dlg.m_bInstallEnded == 1; }));
-  EXPECT_EQ(VisibleControls(), kFinished);
+  EXPECT_EQ(VisibleControls(dlg.m_hWnd), kFinished);
   EXPECT_EQ(ShownBackground(), Background::Finished);
 }
 

@@ -33,7 +33,6 @@ namespace {
 
 namespace pc = package_contract;
 using WorkerProc = CDownloaderDlg::WorkerProc;
-using Ids = std::set<int>;
 
 const std::wstring kRoot = L"C:\\flow-test";
 const std::wstring kDownloadFolder = kRoot + L"\\" + pc::kDownloadFolderName;
@@ -208,21 +207,13 @@ protected:
   // Runs the run step on a worker thread, as the download thread does.
   void RunStep() { ASSERT_TRUE(dlg.StartWorker(&RunStepAfterDownload)); }
 
-  Ids VisibleControls() const {
-    Ids ids;
-    for (HWND child = ::GetWindow(dlg.m_hWnd, GW_CHILD); child;
-         child = ::GetWindow(child, GW_HWNDNEXT))
-      if (::IsWindowVisible(child)) ids.insert(::GetDlgCtrlID(child));
-    return ids;
-  }
-
   static Ids ControlsOf(Screen screen) {
     Ids ids(LookOf(screen).controls.begin(), LookOf(screen).controls.end());
     ids.insert(IDC_CLOSE);
     return ids;
   }
 
-  bool Shows(Screen screen) const { return VisibleControls() == ControlsOf(screen); }
+  bool Shows(Screen screen) const { return VisibleControls(dlg.m_hWnd) == ControlsOf(screen); }
 
   // Pumps until the stand-in has written `count` values, then until the bar stands at `bar`.
   ::testing::AssertionResult StepShows(std::size_t count, std::int64_t bar) {
@@ -366,7 +357,7 @@ TEST_F(InstallFlowTest, ADownloadThreadThatCannotStartFailsAndARefusedRetryKeeps
   EXPECT_TRUE(noticeClosed) << "no notice";
   Ids blurbsAndBar = ControlsOf(Screen::Installing);
   blurbsAndBar.erase(IDC_INSTALLING);
-  EXPECT_EQ(VisibleControls(), blurbsAndBar);
+  EXPECT_EQ(VisibleControls(dlg.m_hWnd), blurbsAndBar);
   EXPECT_EQ(dlg.m_progress.m_nPos, 0);
   EXPECT_EQ(dlg.m_bInstallEnded, 1) << "closing still asks nothing";
 }

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <functional>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -111,4 +112,13 @@ inline void DrawInto(CButton& control, HDC dc) {
 // Puts the bar at `pos`, backwards too, as a test sets the scene.
 inline void MoveBarTo(CProgressCtrlEx& bar, std::int64_t pos) {
   bar.Advance([pos](std::int64_t) { return std::optional<std::int64_t>(pos); });
+}
+
+// The control identifiers of `window`'s visible children.
+using Ids = std::set<int>;
+inline Ids VisibleControls(HWND window) {
+  Ids ids;
+  for (HWND child = ::GetWindow(window, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+    if (::IsWindowVisible(child)) ids.insert(::GetDlgCtrlID(child));
+  return ids;
 }
