@@ -111,33 +111,3 @@ TEST_F(CheckBoxTest, ReportsTheClickAndLeavesTheFlagToItsOwner) {
   ASSERT_TRUE(PumpUntil([&] { return host.commands.size() == 2; }, 1000));
   EXPECT_FALSE(box.m_bChecked);
 }
-
-TEST_F(CheckBoxTest, PressMovingOffAndReleasingSendsNothing) {
-  PumpFor(30);
-  HoverOver(box);
-  ASSERT_TRUE(PumpUntil([&] { return box.m_nState == STATE_HOVER; }, 1000));
-  MouseButton(true);
-  ASSERT_TRUE(PumpUntil([&] { return box.m_nState == STATE_PRESSED; }, 1000));
-  MovePointerAway(host);
-  PumpFor(30);
-  MouseButton(false);
-  PumpFor(100);
-  EXPECT_TRUE(host.commands.empty());
-  EXPECT_EQ(box.m_nState, STATE_NORMAL);
-  EXPECT_TRUE(box.m_bChecked);
-}
-
-TEST_F(CheckBoxTest, WhenDisabledIgnoresTheMouseAndSendsNoCommand) {
-  box.SetEnabled(false);
-  PumpFor(30);
-  HoverOver(box);
-  PumpFor(150);
-  MouseButton(true);
-  PumpFor(30);
-  MouseButton(false);
-  PumpFor(100);
-  EXPECT_EQ(box.m_nState, STATE_DISABLED);
-  EXPECT_TRUE(host.commands.empty());
-  EXPECT_TRUE(box.m_bChecked);
-  EXPECT_EQ(::GetCapture(), nullptr);
-}

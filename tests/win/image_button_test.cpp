@@ -1,4 +1,5 @@
-// The image button in a real window: size per DPI, frames per state, real mouse input.
+// The image button in a real window: size per DPI and frames per state (the mouse:
+// hover_controls_test.cpp).
 #include "controls/image_button.h"
 
 #include <gtest/gtest.h>
@@ -17,14 +18,6 @@ protected:
   void SetUp() override {
     ASSERT_TRUE(host.Open(100, 100, 400, 300));
     ASSERT_TRUE(button.Create(L"", 0x50000200, CRect(50, 40, 50, 40), &host, kButtonId));
-  }
-
-  // Moves the real pointer into the button and waits for the hover notification.
-  void HoverOverButton() {
-    const POINT inside = ScreenPointIn(button, 3, 3);
-    MouseMoveTo(inside.x - 1, inside.y);
-    PumpFor(10);
-    MouseMoveTo(inside.x, inside.y);
   }
 
   CTestHost host;
@@ -78,56 +71,4 @@ TEST_F(ImageButtonTest, WithoutAPictureDrawsAPlainBackgroundAtItsCreatedSize) {
   PixelSurface surface(30, 20, RGB(0, 0, 255));
   DrawInto(button, surface.dc());
   for (POINT p : {POINT{0, 0}, POINT{15, 10}, POINT{29, 19}}) EXPECT_EQ(surface.At(p.x, p.y), RGB(10, 200, 30));
-}
-
-TEST_F(ImageButtonTest, FollowsTheMouseAndReportsAClick) {
-  button.SetImage(IDB_PNG_CLOSE);
-  PumpFor(30);
-  HoverOverButton();
-  ASSERT_TRUE(PumpUntil([&] { return button.m_nState == STATE_HOVER; }, 1000)) << "no hover";
-
-  MouseButton(true);
-  ASSERT_TRUE(PumpUntil([&] { return button.m_nState == STATE_PRESSED; }, 1000));
-  MouseButton(false);
-  ASSERT_TRUE(PumpUntil([&] { return !host.commands.empty(); }, 1000)) << "no click reported";
-  EXPECT_EQ(host.commands[0], std::make_pair(static_cast<int>(kButtonId), static_cast<int>(BN_CLICKED)));
-  EXPECT_EQ(button.m_nState, STATE_NORMAL) << "a click ends in the normal look";
-
-  HoverOverButton();
-  ASSERT_TRUE(PumpUntil([&] { return button.m_nState == STATE_HOVER; }, 1000));
-  const POINT outside = ScreenPointIn(host, 300, 250);
-  MouseMoveTo(outside.x, outside.y);
-  EXPECT_TRUE(PumpUntil([&] { return button.m_nState == STATE_NORMAL; }, 1000)) << "no leave";
-  EXPECT_EQ(host.commands.size(), 1u);
-}
-
-TEST_F(ImageButtonTest, PressMovingOffAndReleasingSendsNothing) {
-  button.SetImage(IDB_PNG_CLOSE);
-  PumpFor(30);
-  HoverOverButton();
-  ASSERT_TRUE(PumpUntil([&] { return button.m_nState == STATE_HOVER; }, 1000));
-  MouseButton(true);
-  ASSERT_TRUE(PumpUntil([&] { return button.m_nState == STATE_PRESSED; }, 1000));
-  const POINT outside = ScreenPointIn(host, 300, 250);
-  MouseMoveTo(outside.x, outside.y);
-  PumpFor(30);
-  MouseButton(false);
-  PumpFor(100);
-  EXPECT_TRUE(host.commands.empty());
-  EXPECT_EQ(button.m_nState, STATE_NORMAL);
-}
-
-TEST_F(ImageButtonTest, WhenDisabledIgnoresTheMouseAndSendsNoCommand) {
-  button.SetImage(IDB_PNG_CLOSE);
-  button.SetEnabled(false);
-  PumpFor(30);
-  HoverOverButton();
-  PumpFor(150);
-  MouseButton(true);
-  PumpFor(30);
-  MouseButton(false);
-  PumpFor(100);
-  EXPECT_EQ(button.m_nState, STATE_DISABLED);
-  EXPECT_TRUE(host.commands.empty());
-  EXPECT_EQ(::GetCapture(), nullptr) << "the swallowed press must not capture the mouse";
 }

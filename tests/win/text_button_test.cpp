@@ -138,35 +138,3 @@ TEST_F(TextButtonTest, HoverTurnsTheTextToTheHoverColourAndLeaveTurnsItBack) {
   }
   EXPECT_TRUE(host.commands.empty());
 }
-
-TEST_F(TextButtonTest, AClickReachesTheOwnerAsBnClicked) {
-  CTextButtonEx link;
-  CreateLink(link, kLicence);
-  PumpFor(30);
-  HoverOver(link);
-  ASSERT_TRUE(PumpUntil([&] { return link.m_nState == STATE_HOVER; }, kGestureWaitMs));
-  MouseButton(true);
-  ASSERT_TRUE(PumpUntil([&] { return !host.commands.empty(); }, kGestureWaitMs)) << "no click reported";
-  EXPECT_EQ(link.m_nState, STATE_PRESSED);
-  MouseButton(false);
-  ASSERT_TRUE(PumpUntil([&] { return link.m_nState == STATE_NORMAL; }, kGestureWaitMs));
-  ASSERT_EQ(host.commands.size(), 1u);
-  // STN_CLICKED has BN_CLICKED's value, so the owner's ON_BN_CLICKED entry takes it.
-  EXPECT_EQ(host.commands[0], std::make_pair(static_cast<int>(kLicenceId), static_cast<int>(BN_CLICKED)));
-}
-
-TEST_F(TextButtonTest, WhenDisabledIgnoresTheMouseAndSendsNoCommand) {
-  CTextButtonEx link;
-  CreateLink(link, kRetry);
-  link.m_bEnabled = FALSE;
-  link.m_nState = STATE_DISABLED;
-  PumpFor(30);
-  HoverOver(link);
-  PumpFor(150);
-  MouseButton(true);
-  PumpFor(30);
-  MouseButton(false);
-  PumpFor(100);
-  EXPECT_EQ(link.m_nState, STATE_DISABLED);
-  EXPECT_TRUE(host.commands.empty());
-}
