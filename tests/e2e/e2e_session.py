@@ -126,8 +126,16 @@ class Session:
         return self._wine([str(WINE_RUN), str(self.build / "tests" / name), *args])
 
     def inspect(self, *args):
-        text = self.helper("inkvane_inspect.exe", *args).stdout
-        return [json.loads(line) for line in text.splitlines() if line.startswith("{")]
+        # A helper that could not run (a busy machine, a Wine hiccup) is asked once more; one
+        # that fails again is a failure that says so, never an empty desktop.
+        for attempt in (1, 2):
+            result = self.helper("inkvane_inspect.exe", *args)
+            if result.returncode == 0:
+                break
+        else:
+            raise Failure(f"the inspection helper failed twice (exit {result.returncode}): "
+                          f"{result.stdout[-1000:]}")
+        return [json.loads(line) for line in result.stdout.splitlines() if line.startswith("{")]
 
     def reg(self, *args):
         """Wine's reg.exe of this build's architecture, in this session's prefix: its
@@ -242,7 +250,10 @@ class Installer:
     def refresh(self):
         """The installer window as it is now (also kept as self.window)."""
         windows = self.session.inspect()
-        check(len(windows) == 1, f"{len(windows)} installer windows")
+        if len(windows) != 1:
+            code = self.process.poll()
+            raise Failure(f"{len(windows)} installer windows; the installer "
+                          + ("still runs" if code is None else f"ended with exit code {code}"))
         self.window = windows[0]
         return self.window
 
