@@ -13,7 +13,7 @@ ROOT = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(ROOT / "tools" / "vendor"))
 import package_contract  # noqa: E402
 
-SOURCES = ("app", "installer", "controls", "framework", "res", "tools")
+SOURCES = ("app", "installer", "controls", "framework", "win32", "res", "tools")
 CPP = {".cpp", ".h", ".rc"}
 SUFFIXES = CPP | {".py", ".sh"}
 READERS = {package_contract.HEADER, ROOT / "tools" / "vendor" / "package_contract.py"}

@@ -17,7 +17,7 @@ import time
 import unittest
 from pathlib import Path
 
-TOOLS = Path(__file__).resolve().parents[2] / "tools"
+TOOLS = Path(__file__).resolve().parents[2] / "tools" / "vendor"
 sys.path.insert(0, str(TOOLS))
 import package_contract as contract  # noqa: E402
 import vendor_client  # noqa: E402
