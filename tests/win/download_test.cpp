@@ -181,8 +181,10 @@ TEST_F(DownloadTest, EveryRefusedOrBrokenResponseEndsInFailureAndLeavesTheProces
        {DownloadResult::kFailed}, 0},
       {"certificate for another host", R"("certificate": "wrong-host")",
        {DownloadResult::kFailed}, 0},
+      // On a busy machine the reset can reach the moniker before its first notification
+      // after the headers, so the status is not always seen: not checked.
       {"reset in the body", R"("reset_after": 300000)", {std::begin(kCutShort), std::end(kCutShort)},
-       200},
+       0},
       {"length larger than the body", R"("length": "larger")", {DownloadResult::kIncomplete}, 200},
   };
   for (const Case& c : cases) {
