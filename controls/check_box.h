@@ -5,14 +5,12 @@
 // click handler with SetChecked. Its caption is never drawn: it names the box for a screen
 // reader, which reads it as a check box checked as m_bChecked says.
 
-#include <memory>
-
-#include "controls/gdiplus_image.h"
+#include "controls/png_resource.h"
 #include "controls/image_frames.h"
 #include "controls/hover_control.h"
 #include "framework/afxwin.h"
 
-class CCheckBoxEx : public CHoverControl<CButton, false> {
+class CCheckBoxEx : public CHoverControl<CButton> {
   DECLARE_DYNAMIC(CCheckBoxEx)
 
 public:
@@ -39,7 +37,5 @@ protected:
   DECLARE_MESSAGE_MAP()
 
 private:
-  // Declared first so that it is destroyed last: the image must go before GDI+ shuts down.
-  gdip::StartupToken m_gdiplusToken;
-  std::unique_ptr<gdip::Image> m_pImage;
+  Picture m_pImage;
 };

@@ -1,6 +1,5 @@
 #include "controls/control_behaviour.h"
 
-#include "controls/png_resource.h"
 #include "controls/scaling.h"
 
 void SwitchToOwnerDraw(CWnd& control) { control.ModifyStyle(0, BS_OWNERDRAW); }
@@ -26,9 +25,9 @@ void ApplyMouseEvent(CWnd& control, MouseEvent event, int& state, int enabled,
   control.Default();
 }
 
-void SetControlImage(CWnd& control, UINT nId, std::unique_ptr<gdip::Image>& image, CellSizer cellSize) {
-  if (!LoadPngResource(nId, image) || !image) return;
+void SetControlImage(CWnd& control, UINT nId, Picture& picture, CellSizer cellSize) {
+  if (!picture.Load(nId) || !picture) return;
   const ScreenDpi dpi = ReadScreenDpi();
-  const ControlSize size = cellSize(image->GetWidth(), image->GetHeight(), dpi.x, dpi.y);
+  const ControlSize size = cellSize(picture->GetWidth(), picture->GetHeight(), dpi.x, dpi.y);
   control.SetWindowPos(nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE);
 }

@@ -1,10 +1,8 @@
 #pragma once
 // Message handling that several owner-drawn controls share.
 
-#include <memory>
-
 #include "controls/button_states.h"
-#include "controls/gdiplus_image.h"
+#include "controls/png_resource.h"
 #include "controls/image_frames.h"
 #include "framework/afxwin.h"
 
@@ -25,7 +23,7 @@ void ApplyMouseEvent(CWnd& control, MouseEvent event, int& state, int enabled,
 // How big a control showing one cell of a picture of width x height pixels is at a DPI.
 using CellSizer = ControlSize (*)(unsigned width, unsigned height, int dpiX, int dpiY);
 
-// Loads PNG `nId` into `image` and sizes `control` to one cell of it at the screen's DPI,
+// Loads PNG `nId` into `picture` and sizes `control` to one cell of it at the screen's DPI,
 // keeping its position and raising it to the top of its siblings. A picture that cannot be
 // found keeps the previous image (if any) and the current size.
-void SetControlImage(CWnd& control, UINT nId, std::unique_ptr<gdip::Image>& image, CellSizer cellSize);
+void SetControlImage(CWnd& control, UINT nId, Picture& picture, CellSizer cellSize);

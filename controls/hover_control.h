@@ -3,19 +3,22 @@
 // follows hover, press, release and leave, and an input flag (m_bEnabled) whose clearing
 // makes the control ignore the mouse entirely, so that it never reports a click.
 //
-// A control derives from CHoverControl<CButton or CStatic, ...> and names its CHoverBase as
-// the base of its own message map, which thereby chains to the five mouse entries here.
-// `kInvalidateOnRelease` repaints the control on release too.
+// A control derives from CHoverControl<CButton or CStatic> and names its CHoverBase as the
+// base of its own message map, which thereby chains to the five mouse entries here.
 
 #include "controls/accessible_object.h"
 #include "controls/control_behaviour.h"
 #include "controls/image_frames.h"
 #include "framework/message_map.h"
 
-template <class TBase, bool kInvalidateOnRelease>
+template <class TBase>
 class CHoverControl : public TBase {
 public:
   using CHoverBase = CHoverControl;
+
+  // `invalidateOnRelease` repaints the control on release too.
+  explicit CHoverControl(bool invalidateOnRelease = false)
+      : m_bInvalidateOnRelease(invalidateOnRelease) {}
 
   int m_nState = STATE_NORMAL;  // 0..3; 3 (disabled look) is set only by the owner
   BOOL m_bEnabled = TRUE;       // 0: ignore hover, press and release; no click is reported
@@ -47,6 +50,8 @@ protected:
 
 private:
   void Apply(MouseEvent event) {
-    ApplyMouseEvent(*this, event, m_nState, m_bEnabled, kInvalidateOnRelease);
+    ApplyMouseEvent(*this, event, m_nState, m_bEnabled, m_bInvalidateOnRelease);
   }
+
+  const bool m_bInvalidateOnRelease;
 };

@@ -4,18 +4,16 @@
 // reach the owner as BN_CLICKED from the platform button. Its caption is never drawn: it names
 // the button for a screen reader.
 
-#include <memory>
-
-#include "controls/gdiplus_image.h"
+#include "controls/png_resource.h"
 #include "controls/image_frames.h"
 #include "controls/hover_control.h"
 #include "framework/afxwin.h"
 
-class CImageButtonEx : public CHoverControl<CButton, true> {
+class CImageButtonEx : public CHoverControl<CButton> {
   DECLARE_DYNAMIC(CImageButtonEx)
 
 public:
-  CImageButtonEx() = default;
+  CImageButtonEx() : CHoverBase(true) {}
   ~CImageButtonEx() override;
 
   // Loads PNG `nId` and sizes the button to one frame at the screen's DPI, keeping its
@@ -35,7 +33,5 @@ protected:
   DECLARE_MESSAGE_MAP()
 
 private:
-  // Declared first so that it is destroyed last: the image must go before GDI+ shuts down.
-  gdip::StartupToken m_gdiplusToken;
-  std::unique_ptr<gdip::Image> m_pImage;
+  Picture m_pImage;
 };

@@ -3,14 +3,12 @@
 // with its caption centred on it, in a colour that follows the state. Clicks reach the
 // owner as BN_CLICKED from the platform button.
 
-#include <memory>
-
-#include "controls/gdiplus_image.h"
+#include "controls/png_resource.h"
 #include "controls/image_frames.h"
 #include "controls/hover_control.h"
 #include "framework/afxwin.h"
 
-class CImageTextButtonEx : public CHoverControl<CButton, false> {
+class CImageTextButtonEx : public CHoverControl<CButton> {
   DECLARE_DYNAMIC(CImageTextButtonEx)
 
 public:
@@ -39,9 +37,7 @@ protected:
   DECLARE_MESSAGE_MAP()
 
 private:
-  // Declared first so that it is destroyed last: the image must go before GDI+ shuts down.
-  gdip::StartupToken m_gdiplusToken;
-  std::unique_ptr<gdip::Image> m_pImage;
+  Picture m_pImage;
 };
 
 // Creates `button` as the parent's child `nID` at `rect`'s top-left corner, gives it picture

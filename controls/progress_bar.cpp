@@ -1,7 +1,6 @@
 #include "controls/progress_bar.h"
 
 #include "controls/control_behaviour.h"
-#include "controls/png_resource.h"
 #include "controls/progress_fill.h"
 #include "controls/scaling.h"
 #include "framework/memory_dc.h"
@@ -31,8 +30,8 @@ void CProgressCtrlEx::Repaint() const {
 }
 
 void CProgressCtrlEx::LoadImages() {
-  LoadPngResource(IDB_PNG_PROGRESS_TRACK, m_pTrackImage);
-  LoadPngResource(IDB_PNG_PROGRESS_FILL, m_pFillImage);
+  m_pTrackImage.Load(IDB_PNG_PROGRESS_TRACK);
+  m_pFillImage.Load(IDB_PNG_PROGRESS_FILL);
   if (!m_pTrackImage) return;
   const ScreenDpi dpi = ReadScreenDpi();
   const ControlSize size =

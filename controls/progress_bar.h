@@ -5,10 +5,9 @@
 
 #include <atomic>
 #include <cstdint>
-#include <memory>
 #include <optional>
 
-#include "controls/gdiplus_image.h"
+#include "controls/png_resource.h"
 #include "framework/afxwin.h"
 
 class CProgressCtrlEx : public CButton {
@@ -62,9 +61,7 @@ protected:
   DECLARE_MESSAGE_MAP()
 
 private:
-  // Declared first so that it is destroyed last: the images must go before GDI+ shuts down.
-  gdip::StartupToken m_gdiplusToken;
   HWND m_hWndForWorkers = nullptr;  // set at creation, never cleared
-  std::unique_ptr<gdip::Image> m_pTrackImage;
-  std::unique_ptr<gdip::Image> m_pFillImage;
+  Picture m_pTrackImage;
+  Picture m_pFillImage;
 };

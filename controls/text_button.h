@@ -8,7 +8,7 @@
 #include "controls/hover_control.h"
 #include "framework/afxwin.h"
 
-class CTextButtonEx : public CHoverControl<CStatic, false> {
+class CTextButtonEx : public CHoverControl<CStatic> {
   DECLARE_DYNAMIC(CTextButtonEx)
 
 public:

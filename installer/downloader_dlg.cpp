@@ -230,7 +230,7 @@ void CDownloaderDlg::CreateFinishedControls() {
 }
 
 void CDownloaderDlg::SetBackgroundImage(UINT nId) {
-  LoadPngResource(nId, m_pBkImage);
+  m_pBkImage.Load(nId);
   if (!m_pBkImage) return;
   const InstallerLayout layout(ReadScreenDpi());
   const PixelRect window = layout.Window(static_cast<int>(m_pBkImage->GetWidth()),

@@ -6,16 +6,15 @@
 #include <windows.h>
 
 #include <atomic>
-#include <memory>
 #include <span>
 #include <string>
 
 #include "controls/check_box.h"
 #include "controls/edit_box.h"
-#include "controls/gdiplus_image.h"
 #include "controls/image_button.h"
 #include "controls/image_text_button.h"
 #include "controls/label.h"
+#include "controls/png_resource.h"
 #include "controls/progress_bar.h"
 #include "controls/text_button.h"
 #include "framework/afxwin.h"
@@ -74,9 +73,7 @@ private:
   void CreateInstallingControls();
   void CreateFinishedControls();
 
-  // Declared first so that it is destroyed last: pictures go before GDI+ shuts down.
-  gdip::StartupToken m_gdiplusToken;
-  std::unique_ptr<gdip::Image> m_pBkImage;
+  Picture m_pBkImage;  // the background shown; empty until the first screen
 
 public:
   CImageButtonEx m_btnClose;

@@ -9,13 +9,13 @@
 
 namespace {
 
-struct Picture {
+struct CatalogueEntry {
   UINT id;
   UINT width;
   UINT height;
 };
 
-constexpr Picture kCatalogue[] = {
+constexpr CatalogueEntry kCatalogue[] = {
     {129, 74, 128},  {130, 28, 56},   {131, 14, 56},   {132, 160, 160}, {133, 160, 160},
     {134, 520, 10},  {135, 520, 10},  {136, 600, 400}, {137, 600, 400}, {138, 600, 400},
     {139, 14, 56},   {140, 96, 128},  {141, 96, 128},
@@ -33,7 +33,7 @@ Gdiplus::ARGB PixelOf(const gdip::Image& image, int x, int y) {
 using LoadPngResourceTest = GdiplusTest;
 
 TEST_F(LoadPngResourceTest, EveryPictureLoadsWithItsCatalogueSizeAndAlpha) {
-  for (const Picture& picture : kCatalogue) {
+  for (const CatalogueEntry& picture : kCatalogue) {
     SCOPED_TRACE(picture.id);
     std::unique_ptr<gdip::Image> image;
     ASSERT_TRUE(LoadPngResource(picture.id, image));

@@ -44,7 +44,7 @@ constexpr COLORREF kBandRed = RGB(231, 75, 63);
 class CGalleryDlg : public CDialog {
 public:
   CGalleryDlg() : CDialog(IDD_GALLERY) {
-    for (std::size_t i = 0; i < kPictures.size(); ++i) LoadPngResource(kPictures[i].id, m_images[i]);
+    for (std::size_t i = 0; i < kPictures.size(); ++i) m_images[i].Load(kPictures[i].id);
   }
 
 protected:
@@ -102,8 +102,7 @@ private:
   }
 
   ScreenDpi m_dpi = ReadScreenDpi();
-  gdip::StartupToken m_gdiplus;
-  std::array<std::unique_ptr<gdip::Image>, kPictures.size()> m_images;
+  std::array<Picture, kPictures.size()> m_images;
   CImageButtonEx m_close;
   CImageButtonEx m_closeOnRed;
 };
