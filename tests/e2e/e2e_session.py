@@ -151,7 +151,18 @@ class Session:
         with tempfile.TemporaryDirectory() as folder:
             exported = Path(folder) / "key.reg"
             windows_path = "Z:" + str(exported).replace("/", "\\")
-            if self.reg("export", key, windows_path, "/y", registry_view(self.arch)).returncode:
+            # reg.exe also fails now and then for a key that exists (a busy machine, a Wine
+            # hiccup), which must not read as a missing value: only its own "no such key"
+            # answer is taken at once; anything else is asked again, and then said.
+            for attempt in (1, 2, 3):
+                result = self.reg("export", key, windows_path, "/y", registry_view(self.arch))
+                if result.returncode == 0 or "unable to find" in result.stdout.lower():
+                    break
+                time.sleep(0.2)
+            if result.returncode:
+                if "unable to find" not in result.stdout.lower():
+                    print(f"  reg export {key} failed 3 times (exit {result.returncode}), read as "
+                          f"no value: {result.stdout[-500:]!r}")
                 return None
             lines = exported.read_text(encoding="utf-16").splitlines()
         prefix = '"' + name.replace("\\", "\\\\").replace('"', '\\"').lower() + '"='
