@@ -34,6 +34,11 @@ def muldiv(value, dpi):
     return (product + 48) // 96 if product >= 0 else -((-product + 48) // 96)
 
 
+def missing_key(result):
+    """Whether a failed reg.exe run said that the key does not exist."""
+    return "unable to find" in result.stdout.lower()
+
+
 class Failure(Exception):
     pass
 
@@ -139,8 +144,16 @@ class Session:
 
     def reg(self, *args):
         """Wine's reg.exe of this build's architecture, in this session's prefix: its
-        CompletedProcess, output in .stdout."""
-        return self._wine([str(WINE_RUN), "--builtin", str(self.build), "reg", *args])
+        CompletedProcess, output in .stdout. reg.exe fails now and then for no fault of the
+        key (a busy machine, a Wine hiccup), and a read must not then look like a missing
+        value, nor a delete like a done one: any failure but "no such key" is run again,
+        three runs in all."""
+        for attempt in (1, 2, 3):
+            result = self._wine([str(WINE_RUN), "--builtin", str(self.build), "reg", *args])
+            if result.returncode == 0 or missing_key(result):
+                break
+            time.sleep(0.2)
+        return result
 
     def reg_query(self, key, name):
         """Value NAME under KEY (e.g. r"HKLM\\Software\\varnix\\Quillomark"), read from the
@@ -151,18 +164,11 @@ class Session:
         with tempfile.TemporaryDirectory() as folder:
             exported = Path(folder) / "key.reg"
             windows_path = "Z:" + str(exported).replace("/", "\\")
-            # reg.exe also fails now and then for a key that exists (a busy machine, a Wine
-            # hiccup), which must not read as a missing value: only its own "no such key"
-            # answer is taken at once; anything else is asked again, and then said.
-            for attempt in (1, 2, 3):
-                result = self.reg("export", key, windows_path, "/y", registry_view(self.arch))
-                if result.returncode == 0 or "unable to find" in result.stdout.lower():
-                    break
-                time.sleep(0.2)
+            result = self.reg("export", key, windows_path, "/y", registry_view(self.arch))
             if result.returncode:
-                if "unable to find" not in result.stdout.lower():
-                    print(f"  reg export {key} failed 3 times (exit {result.returncode}), read as "
-                          f"no value: {result.stdout[-500:]!r}")
+                if not missing_key(result):
+                    print(f"  reg export {key} failed (exit {result.returncode}), read as no "
+                          f"value: {result.stdout[-500:]!r}", flush=True)
                 return None
             lines = exported.read_text(encoding="utf-16").splitlines()
         prefix = '"' + name.replace("\\", "\\\\").replace('"', '\\"').lower() + '"='

@@ -21,7 +21,7 @@ import sys
 import time
 from pathlib import Path
 
-from e2e_session import Failure, check, main
+from e2e_session import Failure, check, main, missing_key
 from commands_e2e import BOX_YES, LoopbackInstaller
 from flow_e2e import (FAILED, FINISHED, IDC_INSTALL, IDC_RETRY, INSTALLING, KEY, LOOPBACK, Flow,
                       processes_running, wait_until)
@@ -111,7 +111,9 @@ class Matrix:
         product key, which is deleted first, so that a Failed screen seen afterwards is this
         attempt's and not the one before. prepare() runs right before the click."""
         self.logged = len(self.vendor.log())
-        self.session.reg("delete", KEY, "/f")
+        deleted = self.session.reg("delete", KEY, "/f")
+        check(deleted.returncode == 0 or missing_key(deleted),
+              f"the product key could not be deleted: {deleted.stdout[-500:]}")
         button = IDC_RETRY
         if self.installer is None or self.installer.process.poll() is not None:
             self.installer = LoopbackInstaller(self.session)
