@@ -130,30 +130,35 @@ class Session:
         in .stdout."""
         return self._wine([str(WINE_RUN), str(self.build / "tests" / name), *args])
 
-    def inspect(self, *args):
-        # A helper that could not run (a busy machine, a Wine hiccup) is asked once more; one
-        # that fails again is a failure that says so, never an empty desktop.
-        for attempt in (1, 2):
-            result = self.helper("inkvane_inspect.exe", *args)
-            if result.returncode == 0:
+    @staticmethod
+    def _again(run, done, runs):
+        """Calls run() until done(result), RUNS calls at most: a program under Wine fails now
+        and then for no fault of its own (a busy machine, a Wine hiccup). The last result."""
+        for attempt in range(runs):
+            if attempt:
+                time.sleep(0.2)
+            result = run()
+            if done(result):
                 break
-        else:
+        return result
+
+    def inspect(self, *args):
+        # A helper that fails twice is a failure that says so, never an empty desktop.
+        result = self._again(lambda: self.helper("inkvane_inspect.exe", *args),
+                             lambda result: result.returncode == 0, runs=2)
+        if result.returncode:
             raise Failure(f"the inspection helper failed twice (exit {result.returncode}): "
                           f"{result.stdout[-1000:]}")
         return [json.loads(line) for line in result.stdout.splitlines() if line.startswith("{")]
 
     def reg(self, *args):
         """Wine's reg.exe of this build's architecture, in this session's prefix: its
-        CompletedProcess, output in .stdout. reg.exe fails now and then for no fault of the
-        key (a busy machine, a Wine hiccup), and a read must not then look like a missing
-        value, nor a delete like a done one: any failure but "no such key" is run again,
+        CompletedProcess, output in .stdout. A read must not take a hiccup for a missing
+        value, nor a delete for a done one: any failure but "no such key" is run again,
         three runs in all."""
-        for attempt in (1, 2, 3):
-            result = self._wine([str(WINE_RUN), "--builtin", str(self.build), "reg", *args])
-            if result.returncode == 0 or missing_key(result):
-                break
-            time.sleep(0.2)
-        return result
+        return self._again(
+            lambda: self._wine([str(WINE_RUN), "--builtin", str(self.build), "reg", *args]),
+            lambda result: result.returncode == 0 or missing_key(result), runs=3)
 
     def reg_query(self, key, name):
         """Value NAME under KEY (e.g. r"HKLM\\Software\\varnix\\Quillomark"), read from the

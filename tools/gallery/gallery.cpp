@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <array>
-#include <memory>
 #include <string_view>
 
 #include "controls/gdiplus_image.h"
