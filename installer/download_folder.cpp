@@ -18,15 +18,43 @@ std::wstring SidText(PSID sid) {
   return text;
 }
 
-// The account this process runs as.
-std::wstring RunningAccount() {
-  HANDLE raw = nullptr;
-  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &raw)) return {};
-  const UniqueHandle token(raw);
-  alignas(TOKEN_USER) BYTE buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
-  DWORD size = 0;
-  if (!::GetTokenInformation(token.get(), TokenUser, buffer, sizeof buffer, &size)) return {};
-  return SidText(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid);
+// folder_security::kOwnFolderDescriptor made usable; null if it cannot be.
+LocalPtr<void> OwnDescriptor() {
+  PSECURITY_DESCRIPTOR raw = nullptr;
+  ::ConvertStringSecurityDescriptorToSecurityDescriptorW(folder_security::kOwnFolderDescriptor,
+                                                         SDDL_REVISION_1, &raw, nullptr);
+  return LocalPtr<void>(raw);
+}
+
+// The owner that the platform reports for what this process makes with the installer's own
+// descriptor (owner Administrators): Administrators on Windows, the running account under
+// Wine; empty when it cannot be learnt, and then only SYSTEM and Administrators are trusted.
+//
+// It is read from a file made for the purpose in `folder`, the folder being judged, through
+// the handle of the call that made it: with CREATE_NEW that handle is on the new file, whatever
+// others do to the folder meanwhile, and the owner the platform gives the file comes from this
+// process's token and the descriptor (under Wine, from the Unix file system the folder is on),
+// not from what others can change. A probe folder would have to be opened again by its name
+// after being made, and the owner of a folder that is not the installer's may delete what is
+// made in it and put a folder of their own in its place. Made in the folder that is about to be
+// used or taken aside, nothing appears anywhere else; the file is shared with nobody and goes
+// with its handle (delete on close).
+std::wstring OwnerOfWhatThisProcessMakes(const std::wstring& folder) {
+  const LocalPtr<void> descriptor = OwnDescriptor();
+  if (!descriptor) return {};
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor.get(), FALSE};
+  wchar_t name[32];
+  ::wsprintfW(name, L"\\~owner-%08lx.tmp", ::GetCurrentProcessId());
+  const UniqueHandle probe = AdoptHandle(::CreateFileW(
+      (folder + name).c_str(), READ_CONTROL | DELETE, 0, &attributes, CREATE_NEW,
+      FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  PSID owner = nullptr;
+  PSECURITY_DESCRIPTOR read = nullptr;
+  if (!probe || ::GetSecurityInfo(probe.get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner,
+                                  nullptr, nullptr, nullptr, &read) != ERROR_SUCCESS)
+    return {};
+  const LocalPtr<void> readOwned(read);
+  return SidText(owner);
 }
 
 FolderSecurity ReadSecurity(HANDLE folder) {
@@ -78,17 +106,16 @@ FolderFacts ReadFacts(const std::wstring& folder, HANDLE handle, DWORD attribute
   facts.isDirectory = attributes & FILE_ATTRIBUTE_DIRECTORY;
   facts.isLink = attributes & FILE_ATTRIBUTE_REPARSE_POINT;
   facts.leadsElsewhere = !handle || !IsSamePath(FinalPathOf(handle), folder);
-  facts.trusted = handle && IsInstallersOwnFolder(ReadSecurity(handle), RunningAccount());
+  // Only a folder at its own path can be used; nothing is made in what a link leads to.
+  facts.trusted = facts.isDirectory && !facts.isLink && !facts.leadsElsewhere &&
+                  IsInstallersOwnFolder(ReadSecurity(handle), OwnerOfWhatThisProcessMakes(folder));
   return facts;
 }
 
 bool CreateOwnFolder(const std::wstring& folder) {
-  PSECURITY_DESCRIPTOR raw = nullptr;
-  if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(
-          folder_security::kOwnFolderDescriptor, SDDL_REVISION_1, &raw, nullptr))
-    return false;
-  const LocalPtr<void> descriptor(raw);
-  SECURITY_ATTRIBUTES attributes{sizeof attributes, raw, FALSE};
+  const LocalPtr<void> descriptor = OwnDescriptor();
+  if (!descriptor) return false;
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor.get(), FALSE};
   return ::CreateDirectoryW(folder.c_str(), &attributes) ||
          ::GetLastError() == ERROR_ALREADY_EXISTS;  // judged again on the next round
 }

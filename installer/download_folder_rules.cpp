@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cwctype>
 
-bool IsInstallersOwnFolder(const FolderSecurity& security, std::wstring_view runningAccount) {
+bool IsInstallersOwnFolder(const FolderSecurity& security, std::wstring_view ownFoldersOwner) {
   const auto trustedAccount = [&](std::wstring_view sid) {
     return sid == folder_security::kSystem || sid == folder_security::kAdministrators ||
-           (!runningAccount.empty() && sid == runningAccount);
+           (!ownFoldersOwner.empty() && sid == ownFoldersOwner);
   };
   if (!trustedAccount(security.owner) || !security.hasAccessList) return false;
   return std::none_of(security.entries.begin(), security.entries.end(), [&](const AccessEntry& e) {

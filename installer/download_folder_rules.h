@@ -49,10 +49,18 @@ struct FolderSecurity {
   std::vector<AccessEntry> entries;
 };
 
-// True when the folder is owned by SYSTEM, Administrators or `runningAccount` (the account
-// this process runs as), has an access list, and that list grants no other account any of
-// folder_security::kChangeRights. Deny entries only take rights away and are not counted.
-bool IsInstallersOwnFolder(const FolderSecurity& security, std::wstring_view runningAccount);
+// True when the folder is owned by SYSTEM, Administrators or `ownFoldersOwner`, has an access
+// list, and that list grants no other account any of folder_security::kChangeRights. Deny
+// entries only take rights away and are not counted.
+//
+// `ownFoldersOwner` is the owner that the platform reports for what this process itself makes
+// with owner Administrators (kOwnFolderDescriptor), empty when that could not be learnt. On
+// Windows it is Administrators, which an elevated administrator may name as owner. Wine keeps
+// no descriptor and reports every object as owned by the account the process runs as, so
+// there it is that account. It is not simply the running account: on Windows, a folder owned
+// by the running account (and not by Administrators) is one that the same user's unelevated
+// programs made, and may have filled.
+bool IsInstallersOwnFolder(const FolderSecurity& security, std::wstring_view ownFoldersOwner);
 
 // What stands at the download folder's path.
 struct FolderFacts {
@@ -63,7 +71,8 @@ struct FolderFacts {
   // path is another): the platform follows what stands there, so removing or renaming it
   // would act on what it leads to. Wine does so with a Unix symbolic link.
   bool leadsElsewhere = false;
-  bool trusted = false;  // IsInstallersOwnFolder on what the handle reads
+  bool trusted = false;  // a folder at its own path, and IsInstallersOwnFolder on what the
+                         // handle reads
 };
 
 enum class FolderStep {

@@ -473,6 +473,8 @@ def row_download_folder_others_may_change(m):
           f"the other user's file was not kept aside: {[a.name for a in asides(m)]}")
     mode = m.flow.download.stat().st_mode & 0o777
     check(mode == 0o750, f"the new download folder has mode {mode:o}, not 750")
+    probes = [p.name for p in m.flow.download.glob("~owner-*")]
+    check(not probes, f"the installer's owner probe stayed in the download folder: {probes}")
     m.fresh()
 
 

@@ -17,15 +17,31 @@ FolderSecurity OwnFolder() {
            {false, kUsers, kReadAndExecute}}};
 }
 
+// The owner the platform gives what the installer makes: Administrators on Windows, the
+// running account (kMe) under Wine.
+constexpr const wchar_t* kOwnFoldersOwners[] = {folder_security::kAdministrators, kMe};
+
 }  // namespace
 
 TEST(DownloadFolderRules, OnlyTrustedOwnersAndNoChangeRightsForAnyoneElse) {
-  EXPECT_TRUE(IsInstallersOwnFolder(OwnFolder(), kMe));
-  // What our Wine reads back for any folder: the running account owns it, Everyone reads.
-  EXPECT_TRUE(IsInstallersOwnFolder(
-      {kMe, true, {{false, folder_security::kSystem, kFullControl}, {false, kMe, kFullControl},
-                   {false, kEveryone, kReadAndExecute}}},
-      kMe));
+  // What Wine reads back for any folder: the running account owns it, Everyone reads.
+  const FolderSecurity mine{kMe, true,
+                            {{false, folder_security::kSystem, kFullControl},
+                             {false, kMe, kFullControl},
+                             {false, kEveryone, kReadAndExecute}}};
+  EXPECT_TRUE(IsInstallersOwnFolder(mine, kMe));
+  EXPECT_FALSE(IsInstallersOwnFolder(mine, folder_security::kAdministrators))
+      << "on Windows a folder of the running account is what its unelevated programs made";
+  FolderSecurity grantedToMe = OwnFolder();
+  grantedToMe.entries.push_back({false, kMe, kFullControl});
+  EXPECT_FALSE(IsInstallersOwnFolder(grantedToMe, folder_security::kAdministrators))
+      << "nor may the running account change an Administrators' folder there";
+  FolderSecurity system = OwnFolder();
+  system.owner = folder_security::kSystem;
+  for (const wchar_t* owner : {folder_security::kAdministrators, kMe, L""}) {
+    EXPECT_TRUE(IsInstallersOwnFolder(OwnFolder(), owner));
+    EXPECT_TRUE(IsInstallersOwnFolder(system, owner));
+  }
 
   struct Row {
     const char* what;
@@ -52,13 +68,16 @@ TEST(DownloadFolderRules, OnlyTrustedOwnersAndNoChangeRightsForAnyoneElse) {
       {"creator owner has full control of what is made in it", granting(kCreatorOwner, kFullControl)},
       {"Everyone may write (a Unix folder with mode 0777 under Wine)", granting(kEveryone, 0x1301BF)},
   };
-  for (const Row& row : refused) EXPECT_FALSE(IsInstallersOwnFolder(row.security, kMe)) << row.what;
+  for (const wchar_t* owner : kOwnFoldersOwners)
+    for (const Row& row : refused)
+      EXPECT_FALSE(IsInstallersOwnFolder(row.security, owner)) << row.what;
   EXPECT_FALSE(IsInstallersOwnFolder({kMe, true, {}}, L""))
-      << "an account that could not be read trusts nobody but SYSTEM and Administrators";
+      << "an owner that could not be learnt trusts nobody but SYSTEM and Administrators";
 
   FolderSecurity denied = OwnFolder();
   denied.entries.push_back({true, kUsers, kFullControl});
-  EXPECT_TRUE(IsInstallersOwnFolder(denied, kMe)) << "a deny entry only takes rights away";
+  for (const wchar_t* owner : kOwnFoldersOwners)
+    EXPECT_TRUE(IsInstallersOwnFolder(denied, owner)) << "a deny entry only takes rights away";
 }
 
 TEST(DownloadFolderRules, WhatStandsAtThePathDecidesTheStep) {
