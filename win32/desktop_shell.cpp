@@ -66,8 +66,8 @@ HRESULT Got(HRESULT result, const void* object) noexcept {
 // Explorer's process) and the id of that process (0 when it cannot be told). S_OK, or the
 // answer of the step that failed.
 HRESULT DesktopShellApplication(ComPtr<IShellDispatch2>& shell, DWORD& explorerProcess) {
-  // The list of shell windows lives in Explorer. Only its local server is asked: no DLL that a
-  // class registration names is loaded into this elevated process.
+  // The list of shell windows lives in Explorer. Only its local server is asked: no in-process
+  // server that a registration of the class names is loaded into this elevated process.
   ComPtr<IShellWindows> windows;
   HRESULT result = ::CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER,
                                       IID_PPV_ARGS(&windows));
