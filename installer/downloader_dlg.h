@@ -105,7 +105,8 @@ protected:
   // 10001: on Ready and Installing, asks "您确定中止安装吗？"; on "是" sets the abort flag and
   // closes. On Failed and Finished (m_bInstallEnded set) closes at once.
   void OnBtnClose();
-  // 10006: opens the vendor's home page; closes once the shell reports success.
+  // 10006: opens the vendor's home page; closes once Explorer took the request and the shell
+  // knows a browser.
   void OnLinkWebDownload();
   // 10004: opens the licence page; the window stays as it is.
   void OnLinkLicense();

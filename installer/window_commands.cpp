@@ -1,6 +1,10 @@
 // The window's own commands: close (or abort), the web-download and licence links, the
 // agreement box, run, and the keyboard filter. The install, retry and change-folder commands
 // live with the flow and the install location.
+//
+// What the links and the run button start runs as the desktop's user, started by the
+// desktop's Explorer (win32/desktop_shell.h), never by this elevated process; when Explorer
+// cannot be asked, nothing starts.
 #include "installer/downloader_dlg.h"
 
 #include "controls/message_box.h"
@@ -9,7 +13,7 @@
 #include "installer/launcher_path.h"
 #include "installer/vendor_origin.h"
 #include "installer/vendor_pages.h"
-#include "win32/shell_open.h"
+#include "win32/desktop_shell.h"
 
 void CDownloaderDlg::OnBtnClose() {
   if (!m_bInstallEnded) {
@@ -24,12 +28,18 @@ void CDownloaderDlg::OnBtnClose() {
 }
 
 void CDownloaderDlg::OnLinkWebDownload() {
-  // The installer ends only once the browser has been asked to show the page; without one
-  // the user can still retry.
-  if (ShellOpen(m_hWnd, VendorHomePage(VendorOrigin()).c_str()) > 32) SendMessage(WM_CLOSE);
+  // The installer ends only once a browser has been asked to show the page; without one the
+  // user can still retry. Explorer's answer only says that it took the request, so the shell
+  // must also know a program for web addresses.
+  const bool browserKnown = ProtocolHasOpenCommand(L"https");
+  const DesktopOpenResult opened =
+      OpenAsDesktopUser(VendorHomePage(VendorOrigin()).c_str(), nullptr);
+  if (browserKnown && opened.outcome == DesktopOpenOutcome::kRequestTaken) SendMessage(WM_CLOSE);
 }
 
-void CDownloaderDlg::OnLinkLicense() { ShellOpen(m_hWnd, VendorLicensePage(VendorOrigin()).c_str()); }
+void CDownloaderDlg::OnLinkLicense() {
+  OpenAsDesktopUser(VendorLicensePage(VendorOrigin()).c_str(), nullptr);
+}
 
 void CDownloaderDlg::OnChkAgree() {
   const bool agreed = !m_chkAgree.m_bChecked;
@@ -39,7 +49,9 @@ void CDownloaderDlg::OnChkAgree() {
 }
 
 void CDownloaderDlg::OnBtnRun() {
-  if (const auto launcher = LauncherPath(m_szInstallDir)) ShellOpen(m_hWnd, launcher->c_str());
+  // In the install folder, as a shortcut to the launcher would start it.
+  if (const auto launcher = LauncherPath(m_szInstallDir))
+    OpenAsDesktopUser(launcher->c_str(), m_szInstallDir);
   SendMessage(WM_CLOSE);
 }
 

@@ -127,7 +127,7 @@ build_dir_of() {
 # file system on, to know its free space. Q: stays unmapped.
 test_drives="d:floppy e:cdrom f:network g:hd t:hd"
 # What a ready prefix holds; a prefix made for an older layout is made again.
-prefix_layout="drives: $test_drives; Tahoma links to WenQuanYi"
+prefix_layout="drives: $test_drives; Tahoma links to WenQuanYi; https opens the browser recorder"
 
 # Every program of a tree has the tree's architecture; the installer is always there.
 use_tree_arch() { use_arch "$(pe_arch "$1/InkvaneSetup.exe")"; }
@@ -199,6 +199,14 @@ REG
       wine_step "prefix creation failed: winepath in $prefix" "$log" "$loader" winepath -w "$reg"
       winreg=$(tr -d '\r' < "$log")
       wine_step "prefix creation failed: regedit in $prefix" "$log" "$loader" regedit /S "$winreg"
+      # Web addresses go to the tree's browser recorder, which opens nothing and appends each
+      # address, with the process that started it, to browser.log in the prefix. The shell
+      # reads the machine's classes only (Wine 8 ignores HKCU\Software\Classes for this).
+      # Anything that still reaches Wine's own browser goes to the shell recorder above.
+      local browser="Z:${1//\//\\}\\tests\\inkvane_browser_recorder.exe" browser_log="Z:${prefix//\//\\}\\browser.log"
+      wine_step "prefix creation failed: registering the browser recorder in $prefix" "$log" \
+        "$loader" reg add 'HKLM\Software\Classes\https\shell\open\command' /ve /f \
+        /d "\"$browser\" \"$browser_log\" \"%1\""
       # The tree's test CA (made here once, in wine/test-pki) is trusted in the prefix only.
       "$here/../tools/vendor/make-test-pki.sh" "$1/wine/test-pki" >"$log" 2>&1 ||
         fail "prefix creation failed: the test PKI could not be made" "$log"

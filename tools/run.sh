@@ -36,7 +36,7 @@ build=$root/build/$tree
 
 # Only what this mode runs, and what every Wine prefix needs when it is made (the harness
 # learns the tree's architecture from its InkvaneSetup.exe).
-targets=(InkvaneSetup inkvane_trust_root)
+targets=(InkvaneSetup inkvane_trust_root inkvane_browser_recorder)
 if [ "$mode" = demo ]; then
   targets+=(InkvaneSetupDemo inkvane_standin inkvane_inspect)
 else

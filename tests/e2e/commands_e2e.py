@@ -9,14 +9,18 @@ the agreement box, the two links and the run button.
 commands-ready runs the shipped build (its compiled origin names the licence page); the other
 cases run the loopback build against this tree's vendor server (the ctest fixture "vendor")
 and the stand-in package, as flow_e2e.py does. Links are seen through the test prefix's
-browser recorder (tests/browser-recorder.sh), which appends each address it is asked to open
-to browser.log in the prefix.
+browser (tests/e2e/browser_recorder.cpp, the "open" command of https addresses), which
+appends each address it is asked to open, with the process that started it, to browser.log
+in the prefix. The links and the run button must have the desktop's explorer.exe start what
+they start, and start nothing when it cannot be reached.
 """
+import contextlib
 import re
 import sys
 import time
 
-from e2e_session import check, children_by_id, muldiv, near, visible_ids, main
+from e2e_session import (check, children_by_id, main, missing_key, muldiv, near, registry_view,
+                         visible_ids)
 from flow_e2e import FAILED, FINISHED, INSTALLING, Flow, FlowInstaller, wait_until
 from installer_e2e import READY_IDS
 from location_e2e import NOT_LOCAL, Installer
@@ -32,20 +36,68 @@ RED, DISABLED = (231, 75, 63), (197, 205, 223)
 HTTPS_KEY = r"HKLM\Software\Classes\https"
 
 
+SHELL_WINDOWS_TREAT_AS = r"HKLM\Software\Classes\CLSID\{9BA05972-F6A8-11CF-A442-00A0C90A8F39}\TreatAs"
+
+
 class Browser:
-    """The addresses the prefix's browser was asked to open since this object was made."""
+    """The addresses the prefix's browser was asked to open since this object was made. The
+    browser recorder writes "ADDRESS<TAB>PARENT<TAB>PARENT PID<TAB>DESKTOP PID" a line; Wine's
+    own browser (tests/browser-recorder.sh) the address alone."""
 
     def __init__(self, session):
         self.log = session.prefix / "browser.log"
         self.start = self.log.stat().st_size if self.log.exists() else 0
 
-    def opened(self, timeout=0.0):
+    def starts(self, timeout=0.0):
+        """One list of fields per address opened, the address first."""
         end = time.time() + timeout
         while True:
             text = self.log.read_bytes()[self.start:].decode() if self.log.exists() else ""
             if text or time.time() >= end:
-                return text.split()
+                return [line.split("\t") for line in text.splitlines() if line]
             time.sleep(0.1)
+
+    def opened(self, timeout=0.0):
+        return [fields[0] for fields in self.starts(timeout)]
+
+
+def check_from_desktop(start, what):
+    """START (a recorded start: the address or program, the parent's image and process id, the
+    desktop's process id) was started by the desktop's explorer.exe, not by the installer."""
+    check(len(start) == 4, f"{what} was not recorded by the browser recorder: {start}")
+    parent, parent_pid, desktop_pid = start[1:]
+    check(parent.lower() == "explorer.exe" and parent_pid == desktop_pid,
+          f"{what} was started by {parent or 'a process that has ended'} ({parent_pid}), "
+          f"not by the desktop's explorer.exe ({desktop_pid})")
+
+
+class UnreachableShell:
+    """While in effect, no program of the prefix reaches the desktop's shell: the class of its
+    window list (CLSID_ShellWindows) is treated as a class that does not exist, so creating it
+    fails (REGDB_E_CLASSNOTREG, measured under Wine 8). Explorer itself runs on. Undone on
+    leaving, by the session's end should a check fail, and by clear() at the next run should
+    this one be killed."""
+
+    def __init__(self, session):
+        self.session = session
+
+    @staticmethod
+    def clear(session):
+        result = session.reg("delete", SHELL_WINDOWS_TREAT_AS, "/f", registry_view(session.arch))
+        check(result.returncode == 0 or missing_key(result),
+              f"the shell's window list could not be given back: {result.stdout[-500:]}")
+
+    def __enter__(self):
+        self.session.cleanups.append(lambda: self.clear(self.session))
+        result = self.session.reg("add", SHELL_WINDOWS_TREAT_AS, "/ve", "/d",
+                                  "{00000000-0000-0000-0000-00000000dead}", "/f",
+                                  registry_view(self.session.arch))
+        check(result.returncode == 0,
+              f"the shell's window list could not be hidden: {result.stdout[-500:]}")
+        return self
+
+    def __exit__(self, *exc):
+        self.clear(self.session)
 
 
 class Commands:
@@ -166,6 +218,7 @@ def case_ready(session):
     """Everything the Ready screen offers, in one run: a folder with a blank typed, the keys,
     the agreement, the licence link, the question with each of its answers; then Alt+F4 on a
     second installer."""
+    UnreachableShell.clear(session)
     installer = ReadyInstaller(session)
     check_blank_typed(installer)
     folder = "F:\\Inkvane"  # a network drive: an install command shows its notice at once
@@ -198,13 +251,22 @@ def case_ready(session):
     installer.press_install(folder, NOT_LOCAL)
     installer.press_dropped_keys(folder, "the install button")
 
-    # The licence link opens the licence page and leaves the window as it is.
+    # The licence link has the desktop's Explorer open the licence page and leaves the window
+    # as it is; without the desktop's shell it opens nothing and shows nothing.
     browser = Browser(session)
     installer.click(installer.window, IDC_LICENSE)
-    opened = browser.opened(timeout=10)
+    starts = browser.starts(timeout=10)
     licence = compiled_origin(session) + "/license-agreement.html"
-    check(opened == [licence], f"the licence link opened {opened}, expected {licence}")
+    check([start[0] for start in starts] == [licence],
+          f"the licence link opened {starts}, expected {licence}")
+    check_from_desktop(starts[0], "the licence page's browser")
     installer.check_unchanged(folder, "the licence link")
+    with UnreachableShell(session):
+        browser = Browser(session)
+        installer.click(installer.window, IDC_LICENSE)
+        installer.check_unchanged(folder, "the licence link without the desktop's shell")
+        check(browser.opened(timeout=1.5) == [],
+              f"without the desktop's shell the licence link opened {browser.opened()}")
 
     # The question: 否 and the box's own close button keep the installer, 是 ends it.
     installer.answer(installer.question(), BOX_NO, "否")
@@ -244,8 +306,10 @@ def case_download(session):
 
 
 def case_failed(session):
-    """On Failed: the web-download link stays when the shell cannot open the home page and
-    closes once it could; the close button closes at once."""
+    """On Failed: the web-download link stays when the desktop's shell cannot be reached, when
+    it cannot start the browser, and when there is no browser; it closes once the desktop's
+    Explorer opened the home page. The close button closes at once."""
+    UnreachableShell.clear(session)
     flow = Flow(session)
     flow.serve("instant-100", status=500)
     installer = LoopbackInstaller(session)
@@ -260,28 +324,41 @@ def case_failed(session):
                   f"the https association could not be restored from {backup}")
             backup.unlink()
 
-    # Without a handler for https the shell reports failure (an empty browser setting would
-    # not do: the shell still reports success). The association comes back afterwards, also
-    # when a check fails, and at the next run when this one was killed.
+    def press_and_stay(what):
+        browser = Browser(session)
+        installer.press(IDC_WEB_DOWNLOAD)
+        check(not installer.ended(timeout=2), f"the installer ended though {what}")
+        check(visible_ids(installer.refresh()) == FAILED, f"the Failed screen changed when {what}")
+        check(browser.opened() == [], f"the browser was asked for {browser.opened()} when {what}")
+
+    with UnreachableShell(session):
+        press_and_stay("the desktop's shell could not be reached")
+
+    # Without a handler for https the page cannot open (an empty browser setting would not do:
+    # the shell still starts Wine's browser); nor with one whose program is missing, for which
+    # Explorer takes the request and answers that it started nothing. The association comes
+    # back afterwards, also when a check fails, and at the next run when this one was killed.
     restore()
     check(session.reg("export", HTTPS_KEY, windows_backup, "/y").returncode == 0,
           "the https association could not be saved")
     session.cleanups.append(restore)
+    check(session.reg("add", HTTPS_KEY + r"\shell\open\command", "/ve", "/f",
+                      "/d", '"C:\\missing\\browser.exe" "%1"').returncode == 0,
+          "the https association could not be pointed at a missing program")
+    press_and_stay("the browser's program is missing")
     check(session.reg("delete", HTTPS_KEY, "/f").returncode == 0,
           "the https association could not be removed")
-    browser = Browser(session)
-    installer.press(IDC_WEB_DOWNLOAD)
-    check(not installer.ended(timeout=2), "the installer ended though the page could not open")
-    check(visible_ids(installer.refresh()) == FAILED, "the Failed screen changed")
-    check(browser.opened() == [], f"the browser was asked for {browser.opened()}")
+    press_and_stay("there is no browser")
     restore()
 
+    browser = Browser(session)
     installer.press(IDC_WEB_DOWNLOAD)
-    opened = browser.opened(timeout=10)
+    starts = browser.starts(timeout=10)
     home = f"https://localhost:{flow.vendor.port}"  # the loopback build's origin
     # The shell may hand the bare origin on in its canonical form, with the root's "/".
-    check(opened in ([home], [home + "/"]),
-          f"the web-download link opened {opened}, expected {home}")
+    check([start[0] for start in starts] in ([home], [home + "/"]),
+          f"the web-download link opened {starts}, expected {home}")
+    check_from_desktop(starts[0], "the home page's browser")
     check(installer.ended(), "the installer stayed after its home page opened")
 
     again = LoopbackInstaller(session)
@@ -291,8 +368,10 @@ def case_failed(session):
 
 def case_finished(session):
     """Closing while the package runs leaves it running; on Finished the close button closes
-    at once, and run starts the launcher from the chosen folder and ends the installer, also
-    when the launcher is missing (then nothing starts)."""
+    at once, and run has the desktop's Explorer start the launcher in the chosen folder and
+    ends the installer, also when the launcher is missing or the desktop's shell cannot be
+    reached (then nothing starts)."""
+    UnreachableShell.clear(session)
     flow = Flow(session)
     folder = "G:\\InkvaneRun"
     launcher = session.host_path(folder + "\\" + contract.kLauncherName)
@@ -312,7 +391,7 @@ def case_finished(session):
     flow.clear()
 
     flow.serve("instant-100")
-    for run in ("close", "run", "run without launcher"):
+    for run in ("close", "run", "run without launcher", "run without shell"):
         installer = LoopbackInstaller(session)
         installer.install(FINISHED, "the Finished screen", folder)
         if run == "close":
@@ -321,14 +400,19 @@ def case_finished(session):
         if run == "run without launcher":
             launcher.unlink()
         starts = len(standin.launcher_starts(launcher.parent))
-        installer.press(IDC_RUN)
-        check(installer.ended(), f"{run}: the installer did not end")
+        with UnreachableShell(session) if run == "run without shell" else contextlib.nullcontext():
+            installer.press(IDC_RUN)
+            check(installer.ended(), f"{run}: the installer did not end")
         if run == "run":
-            wait_until(lambda: len(standin.launcher_starts(launcher.parent)) == starts + 1,
-                       "the launcher to start")
+            start = wait_until(lambda: standin.launcher_starts(launcher.parent)[starts:],
+                               "the launcher to start")[0]
+            check_from_desktop([launcher.name, start["parent"], str(start["parent_pid"]),
+                                str(start["desktop_pid"])], "the launcher")
+            check(start["working_folder"].lower() == folder.lower(),
+                  f"the launcher runs in {start['working_folder']}, not in {folder}")
         else:
             time.sleep(2)
-            check(len(standin.launcher_starts(launcher.parent)) == starts, "a launcher started")
+            check(len(standin.launcher_starts(launcher.parent)) == starts, f"{run}: a launcher started")
         flow.clear()
 
 

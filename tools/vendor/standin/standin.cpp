@@ -27,7 +27,8 @@
 //                          wrote, stop_word, held, end), each with time_ms (Unix epoch)
 //   standin-ack.txt        written by the test: the steps it has seen, or "quit"; deleted
 //                          when a run starts
-// and in the install folder, by the launcher copy: launcher-started.jsonl.
+// and in the install folder, by the launcher copy: launcher-started.jsonl (its command line,
+// its parent process and the desktop's, its working folder).
 
 #include <windows.h>
 
@@ -39,6 +40,7 @@
 #include <vector>
 
 #include "installer/package_contract.h"
+#include "tools/vendor/process_origin.h"
 
 namespace {
 
@@ -321,7 +323,15 @@ const char* TurnName(Turn turn) {
 int RunLauncher(const std::wstring& folder) {
   const Journal journal(folder + L"\\" + kLauncherReportName);
   JsonLine line("launcher_started");
-  journal.Write(AddCommandLine(line));
+  const ProcessOrigin origin = OriginOfThisProcess();
+  wchar_t workingFolder[MAX_PATH] = {};
+  ::GetCurrentDirectoryW(MAX_PATH, workingFolder);
+  AddCommandLine(line)
+      .Str("parent", origin.parentImage)
+      .Int("parent_pid", origin.parentId)
+      .Int("desktop_pid", origin.desktopId)
+      .Str("working_folder", std::wstring_view(workingFolder));
+  journal.Write(line);
   return kDone;
 }
 
