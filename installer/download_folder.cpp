@@ -90,9 +90,13 @@ FolderSecurity ReadSecurity(HANDLE folder) {
 }
 
 // A handle on what stands at `path`, not following a link, shared for reading and writing
-// but not deleting.
+// but not deleting. It may list the folder: a handle with no access to the data (only to the
+// attributes and the security) takes no part in sharing, and would keep nobody from renaming
+// or removing the folder.
 UniqueHandle OpenNoFollow(const std::wstring& path) {
-  return AdoptHandle(::CreateFileW(path.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+  return AdoptHandle(::CreateFileW(path.c_str(),
+                                   FILE_LIST_DIRECTORY | READ_CONTROL | FILE_READ_ATTRIBUTES |
+                                       SYNCHRONIZE,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
                                    nullptr));

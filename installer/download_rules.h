@@ -26,7 +26,7 @@ enum class DownloadResult {
   kNotTheDownload,    // the file held at the package's path is not the one the moniker wrote:
                       // another size, or another path behind the name
   kNotHeld,           // the downloaded file could not be held against changes
-  kNotStarted,        // the shell could not start the package
+  kNotStarted,        // the package could not be started
   kStalled,           // nothing new arrived for kStallTimeoutMs: the watchdog stopped the
                       // download, or gave it up when the moniker did not return
 };
@@ -34,8 +34,8 @@ enum class DownloadResult {
 // How one download ended. The user is told nothing of the cause; tests (and a log) are.
 struct DownloadOutcome {
   DownloadResult result = DownloadResult::kFailed;
-  // The moniker's HRESULT; the system error code for kNoDownloadFolder, kPackageInTheWay and
-  // kNotHeld; the shell's result for kNotStarted.
+  // The moniker's HRESULT; the system error code for kNoDownloadFolder, kPackageInTheWay,
+  // kNotHeld and kNotStarted (CreateProcessW's).
   std::uint32_t platformError = 0;
   unsigned httpStatus = 0;  // of the response the download judged; 0 when none was seen
   bool Succeeded() const { return result == DownloadResult::kSucceeded; }

@@ -160,10 +160,15 @@ public:
   // What the last publisher check read of the package's signature; untouched when the build
   // names no publisher. On the download thread, like m_downloadOutcome.
   PackageSignature m_packageSignature;
-  // Held by the download thread from DownloadPackage until the run step ends: the download
-  // folder, opened without delete sharing so that it cannot be renamed or replaced, and the
-  // downloaded package, open for reading with only reading shared. Both null otherwise.
+  // The download folder, opened without delete sharing so that it cannot be renamed or
+  // replaced. Made by DownloadPackage on the download thread; the run step takes it and lets
+  // go when the install fails, or puts it back here for the monitor thread, which takes it
+  // as it starts and lets go after FinishInstall has deleted the progress file (when no
+  // monitor starts, the run step holds it through its own FinishInstall). A window closed
+  // meanwhile ends the process, and the hold with it. Null otherwise.
   UniqueHandle m_downloadFolderHold;
+  // The downloaded package, open for reading with only reading shared: made by
+  // DownloadPackage, taken by the run step, let go once the package's process has started.
   UniqueHandle m_packageHold;
 
 protected:
@@ -177,8 +182,9 @@ public:
   // folder still held from the download (m_packageHold, m_downloadFolderHold), starts the
   // package and the thread that follows it. Asks for the Failed screen when the download
   // failed, nothing is held or the package did not start, and records why in
-  // m_downloadOutcome. Lets go of both holds. On the download thread; on the UI thread when
-  // the download thread could not be started.
+  // m_downloadOutcome. Lets go of the package file's hold, and of the folder's unless the
+  // monitor thread takes it over. On the download thread; on the UI thread when the download
+  // thread could not be started.
   void RunPackage(BOOL bDownloaded);
   // Reads the package's progress from the progress file, moves the bar forwards to match, and
   // returns the progress (0 when the file, section or key is missing; never negative).
@@ -227,7 +233,10 @@ private:
   // (DownloadResult::kNotFromPublisher, with the trust check's status).
   BOOL PackageFromPublisher(HANDLE package);
   // Once the product key holds the folder, deletes the progress file and starts the package
-  // file, which the caller holds; TRUE when the shell reports it started.
+  // file, which the caller holds, with CreateProcessW (no arguments, the download folder as
+  // its working folder); through the shell's "open" only when the installer runs without the
+  // rights the package asks for. TRUE when it started; else the outcome is kNotStarted with
+  // CreateProcessW's error.
   BOOL StartPackage();
 
   HWND m_hWndForWorkers = nullptr;

@@ -8,7 +8,6 @@
 
 #include <windows.h>
 #include <process.h>
-#include <shellapi.h>
 
 #include "controls/message_box.h"
 #include "installer/downloader_dlg.h"
@@ -79,24 +78,33 @@ unsigned __stdcall DownloadThreadProc(void* pParam) {
 }
 
 void CDownloaderDlg::RunPackage(BOOL bDownloaded) {
-  // The download leaves the package file and its folder held; they stay held until this step
-  // ends, on every way out of it, so that what was judged and checked is what starts. The
-  // package file is held for reading with only reading shared: nobody can write, rename or
-  // delete it meanwhile, and it can still be started.
-  const UniqueHandle folder = std::move(m_downloadFolderHold);
-  const UniqueHandle package = std::move(m_packageHold);
+  // The download leaves the package file and its folder held, so that what was judged and
+  // checked is what starts. The package file is held for reading with only reading shared:
+  // nobody can write, rename or delete it meanwhile, and it can still be started.
+  UniqueHandle folder = std::move(m_downloadFolderHold);
+  UniqueHandle package = std::move(m_packageHold);
   if (bDownloaded) {
     if (!folder || !package) {
       m_downloadOutcome.result = DownloadResult::kNotHeld;
     } else if (PackageFromPublisher(package.get()) && StartPackage()) {
+      // The file is let go once its process runs: what runs is the image the platform mapped
+      // from the judged file, and nothing starts the file again.
+      package.reset();
+      // The folder stays held until the install ends: the monitor thread takes the hold over
+      // (the thread's start orders this write before its read).
+      m_downloadFolderHold = std::move(folder);
       for (int attempt = 0; attempt < kMonitorStartAttempts; ++attempt)
         if (StartWorker(&MonitorThreadProc)) return;
-      // The package runs but nothing can follow it: finish as if it had completed.
+      // The package runs but nothing can follow it: finish as if it had completed, holding the
+      // folder until then.
+      folder = std::move(m_downloadFolderHold);
       ::Sleep(kUnfollowedFinishDelayMs);
       FinishInstall();
       return;
     }
   }
+  // The install has failed: nothing happens in the folder any more.
+  folder.reset();
   m_bInstallEnded = TRUE;
   RequestScreen(WM_INSTALL_FAILED);
 }
@@ -116,14 +124,30 @@ BOOL CDownloaderDlg::StartPackage() {
   ::WaitForSingleObject(m_locationSaved.get(), kLocationSavedWaitMs);
   // A value left by an earlier run must not end the following at once.
   ::DeleteFileW(ProgressFilePath(m_szDownloadDir).c_str());
-  const INT_PTR result = ShellOpen(m_hWndForWorkers, m_strPackagePath.c_str());
-  if (result > 32) return TRUE;
-  m_downloadOutcome = {DownloadResult::kNotStarted, static_cast<std::uint32_t>(result),
-                       m_downloadOutcome.httpStatus};
+  // Its working folder is the installer's own download folder: not the installer's, often the
+  // user's Downloads folder, where a DLL that the package looks for might be the user's.
+  std::wstring commandLine = PackageCommandLine(m_strPackagePath);  // CreateProcessW writes to it
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOWNORMAL;
+  PROCESS_INFORMATION started{};
+  if (::CreateProcessW(m_strPackagePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                       nullptr, m_szDownloadDir, &startup, &started)) {
+    // The installer never waits for the package.
+    const UniqueHandle process(started.hProcess), thread(started.hThread);
+    return TRUE;
+  }
+  const DWORD error = ::GetLastError();
+  if (StartsThroughShell(error) && ShellOpen(m_hWndForWorkers, m_strPackagePath.c_str()) > 32)
+    return TRUE;
+  m_downloadOutcome = {DownloadResult::kNotStarted, error, m_downloadOutcome.httpStatus};
   return FALSE;
 }
 
 void CDownloaderDlg::FinishInstall() {
+  // The caller holds the download folder (m_downloadFolderHold's comment says who), so the
+  // name below is still the installer's own folder.
   m_bInstallEnded = TRUE;
   RequestScreen(WM_INSTALL_FINISHED);
   ::DeleteFileW(ProgressFilePath(m_szDownloadDir).c_str());

@@ -74,6 +74,9 @@ unsigned __stdcall MonitorThreadProc(void* pParam) {
   auto* const dlg = static_cast<CDownloaderDlg*>(pParam);
   if (!dlg) return 0;
   const CDownloaderDlg::WorkerRun run(*dlg);
+  // The run step handed the download folder's hold over; it is let go once FinishInstall has
+  // deleted the progress file.
+  const UniqueHandle folder = std::move(dlg->m_downloadFolderHold);
   {
     ChangeWatch watch(dlg->m_szDownloadDir);
     FollowPackage([dlg] { return dlg->ReadInstallPercent(); },

@@ -7,6 +7,15 @@
 
 namespace pc = package_contract;
 
+std::wstring PackageCommandLine(std::wstring_view packagePath) {
+  std::wstring commandLine(L"\"");
+  commandLine += packagePath;
+  commandLine += L'"';
+  return commandLine;
+}
+
+bool StartsThroughShell(std::uint32_t startError) { return startError == kElevationRequired; }
+
 std::wstring ProgressFilePath(std::wstring_view downloadFolder) {
   std::wstring path(downloadFolder);
   path += L'\\';

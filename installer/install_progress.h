@@ -1,8 +1,9 @@
 #pragma once
-// Following the package once it runs: what a value read from its progress file means, where
-// the bar then stands, when following ends, and what in the product key asks it to stop.
-// Portable: no Windows headers. The Win32 side (install_flow.cpp, install_monitor.cpp) reads
-// the file and the registry and applies these.
+// Starting the package, and following it once it runs: how it is started, what a value read
+// from its progress file means, where the bar then stands, when following ends, and what in
+// the product key asks it to stop. Portable: no Windows headers. The Win32 side
+// (install_flow.cpp, install_monitor.cpp) starts the package, reads the file and the registry
+// and applies these.
 
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +12,22 @@
 #include <span>
 #include <string>
 #include <string_view>
+
+// The package needs the installer's rights, so it is started straight from the held file,
+// never through a shell verb, which the user's own part of the registry can redefine. Its
+// command line: its path in quotes, and nothing else (the install folder travels only through
+// the product key).
+std::wstring PackageCommandLine(std::wstring_view packagePath);
+
+// The platform's error for a program that needs more rights than its starter has
+// (ERROR_ELEVATION_REQUIRED, which mingw-w64's headers lack): the installer was started
+// without elevation.
+inline constexpr std::uint32_t kElevationRequired = 740;
+
+// Whether a package that could not be started directly, for `startError`, is handed to the
+// shell's "open" instead: only when the installer lacks the rights that the package asks for,
+// where the shell asks the user for them; any other failure fails the start.
+bool StartsThroughShell(std::uint32_t startError);
 
 // The progress file's path below the download folder: "<folder>\Quillomark\Percent.ini".
 std::wstring ProgressFilePath(std::wstring_view downloadFolder);

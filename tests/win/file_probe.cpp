@@ -1,6 +1,7 @@
 // Test helper: another program that tries to change a file, as an intruder would.
 //   inkvane_file_probe.exe write PATH    open it for writing (nothing is written)
-//   inkvane_file_probe.exe rename PATH   rename it (and back again when that worked)
+//   inkvane_file_probe.exe rename PATH   rename it, a file or a folder (and back again when
+//                                        that worked)
 //   inkvane_file_probe.exe delete PATH   delete it
 //   inkvane_file_probe.exe hold PATH S   keep it open for reading, sharing only reading, for S
 //                                        seconds (as a user's program that has it open)

@@ -59,6 +59,19 @@ bool Reported(const std::string& event) {
   return Report().find("\"event\":\"" + event + "\"") != std::string::npos;
 }
 
+// Whether the stand-in's process, named in its report, has ended (waiting a while for it).
+bool StandInProcessEnded() {
+  const std::string report = Report(), pid = "\"pid\":";
+  const auto at = report.find(pid);
+  if (at == std::string::npos) return false;
+  const HANDLE process = ::OpenProcess(
+      SYNCHRONIZE, FALSE, static_cast<DWORD>(std::stoul(report.substr(at + pid.size()))));
+  if (!process) return true;
+  const bool ended = ::WaitForSingleObject(process, 10'000) == WAIT_OBJECT_0;
+  ::CloseHandle(process);
+  return ended;
+}
+
 // The values the stand-in has written to the progress file so far.
 std::vector<std::string> Written() {
   std::vector<std::string> values;
@@ -311,6 +324,10 @@ TEST_F(InstallFlowTest, APackageThatEndsWithout100LeavesTheInstallingScreenAt90)
   ASSERT_TRUE(PumpUntil([] { return Reported("end"); }, 10'000));
   EXPECT_TRUE(KeepsFollowing(1000));
   EXPECT_EQ(dlg.m_progress.m_nPos, 90);
+  // The folder stays held while the install goes on, and not only as the package's working
+  // folder: renaming it, which opens it for DELETE, is refused.
+  ASSERT_TRUE(StandInProcessEnded());
+  EXPECT_EQ(ProbeFromAnotherProgram(L"rename", kDownloadFolder), kSharingViolation);
   // Another program of the product asks to stop: the key's change wakes the monitor.
   SetOperation(pc::kStopWord);
   EXPECT_TRUE(Finishes());
@@ -392,6 +409,11 @@ TEST_F(InstallFlowTest, ThePackageIsHeldFromTheRunStepUntilItsProcessHasStarted)
   ASSERT_TRUE(PumpUntil([] { return Reported("registry"); }, 10'000));
   EXPECT_NE(Report().find(R"("path":"C:\\flow-test\\Install Here")"), std::string::npos)
       << Report();
+  // Started as a program, not by the shell: its quoted path is the whole command line, and
+  // the download folder its working folder.
+  EXPECT_NE(Report().find(R"("command_line":"\"C:\\flow-test\\varnix\\Quillomark.exe\"")"),
+            std::string::npos);
+  EXPECT_NE(Report().find(R"("working_folder":"C:\\flow-test\\varnix")"), std::string::npos);
   for (int i = 1; i <= 4; ++i) {
     ASSERT_TRUE(PumpUntil([&] { return Written().size() >= static_cast<std::size_t>(i); }, 10'000));
     Acknowledge(i);
@@ -400,6 +422,8 @@ TEST_F(InstallFlowTest, ThePackageIsHeldFromTheRunStepUntilItsProcessHasStarted)
   // Once the package has ended, nothing holds the file: a retry can download to it again.
   ASSERT_TRUE(PumpUntil([] { return Reported("end"); }, 10'000));
   EXPECT_TRUE(WaitFor([] { return ProbeFromAnotherProgram(L"write", kPackage) == 0; }, 5000));
+  EXPECT_TRUE(WaitFor([] { return ProbeFromAnotherProgram(L"rename", kDownloadFolder) == 0; },
+                      5000)) << "the folder is held after the install ended";
 }
 
 TEST_F(InstallFlowTest, APackageThatCannotBeHeldOrStartedFails) {
@@ -415,7 +439,8 @@ TEST_F(InstallFlowTest, APackageThatCannotBeHeldOrStartedFails) {
   EXPECT_EQ(dlg.m_downloadOutcome.result, DownloadResult::kNotHeld);
   ::CloseHandle(writer);
 
-  // A file that is no program: the shell cannot start it.
+  // A file that is no program: it does not start, with CreateProcessW's error (the shell's
+  // "open" would give 11, ERROR_BAD_FORMAT).
   dlg.ClearFailedScreen();
   dlg.ShowInstallingScreen();
   ::DeleteFileW(kPackage.c_str());
@@ -430,6 +455,7 @@ TEST_F(InstallFlowTest, APackageThatCannotBeHeldOrStartedFails) {
   EXPECT_TRUE(PumpUntil([&] { return Shows(Screen::Failed); }, 10'000));
   EXPECT_EQ(ProbeFromAnotherProgram(L"write", kPackage), 0u) << "the hold is let go";
   EXPECT_EQ(dlg.m_downloadOutcome.result, DownloadResult::kNotStarted);
+  EXPECT_EQ(dlg.m_downloadOutcome.platformError, static_cast<std::uint32_t>(ERROR_BAD_EXE_FORMAT));
 
   // A scanner that reads the new file for a moment delays the hold, and no more.
   dlg.ClearFailedScreen();

@@ -215,12 +215,20 @@ std::wstring_view ArgumentsOf(std::wstring_view commandLine) {
   return commandLine.substr(i);
 }
 
+std::wstring WorkingFolder() {
+  std::wstring folder(MAX_PATH, L'\0');
+  const DWORD length = ::GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data());
+  folder.resize(length < folder.size() ? length : 0);
+  return folder;
+}
+
 JsonLine& AddCommandLine(JsonLine& line) {
   const std::wstring_view commandLine = ::GetCommandLineW();
   return line.Str("module", ModulePath())
       .Int("pid", ::GetCurrentProcessId())
       .Str("command_line", commandLine)
-      .Str("arguments", ArgumentsOf(commandLine));
+      .Str("arguments", ArgumentsOf(commandLine))
+      .Str("working_folder", WorkingFolder());
 }
 
 struct RegistryText {
