@@ -104,6 +104,8 @@ TEST(InstallProgress, OnlyTheExactStopWordIsAStopRequest) {
   EXPECT_TRUE(IsStopRequest(Utf16Data(u"UnInstall")));
   EXPECT_TRUE(IsStopRequest(Utf16Data(u"UnInstall", 0))) << "stored without its terminator";
   EXPECT_TRUE(IsStopRequest(Utf16Data(u"UnInstall", 502))) << "NUL-filled like Path";
+  EXPECT_TRUE(IsStopRequest(Utf16Data(std::u16string_view(u"UnInstall\0ling", 14))))
+      << "written from a larger buffer: the string ends at its NUL";
   for (std::u16string_view other : {u"uninstall", u"UNINSTALL", u" UnInstall", u"UnInstall ",
                                     u"UnInstallX", u"UnInstal", u""})
     EXPECT_FALSE(IsStopRequest(Utf16Data(other))) << std::string(other.begin(), other.end());
