@@ -2,10 +2,21 @@
 
 #include <algorithm>
 
-std::wstring DefaultInstallFolder(std::wstring_view desktopPath, std::wstring_view windowsFolder) {
-  const std::wstring_view drive = desktopPath.empty() ? windowsFolder : desktopPath;
+std::wstring InstallerDrive(std::wstring_view desktopPath, std::wstring_view windowsFolder,
+                            const std::function<unsigned(std::wstring_view root)>& driveType) {
+  if (BeginsWithDriveLetter(desktopPath)) {
+    const std::wstring root = std::wstring(desktopPath.substr(0, 2)) + L'\\';
+    if (driveType(root) == kFixedDrive) return root.substr(0, 2);
+  }
+  if (BeginsWithDriveLetter(windowsFolder)) return std::wstring(windowsFolder.substr(0, 2));
+  return {};
+}
+
+std::wstring DefaultInstallFolder(std::wstring_view desktopPath, std::wstring_view windowsFolder,
+                                  const std::function<unsigned(std::wstring_view root)>& driveType) {
+  const std::wstring drive = InstallerDrive(desktopPath, windowsFolder, driveType);
   if (drive.empty()) return {};
-  return std::wstring(1, drive.front()) + package_contract::kDefaultFolderTail;
+  return drive.front() + std::wstring(package_contract::kDefaultFolderTail);
 }
 
 std::wstring BrowsedInstallFolder(std::wstring_view chosenPath) {
