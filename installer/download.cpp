@@ -10,6 +10,7 @@
 #include "installer/download_folder.h"
 #include "installer/download_watchdog.h"
 #include "installer/downloader_dlg.h"
+#include "installer/install_location_rules.h"
 #include "installer/install_progress.h"
 #include "installer/messages.h"
 #include "installer/package_contract.h"
@@ -82,10 +83,10 @@ BOOL CDownloaderDlg::DownloadPackage(bool* pGivenUp) {
   wchar_t desktop[MAX_PATH] = {};
   if (!QueryDesktopFolder(desktop)) desktop[0] = L'\0';
   wchar_t windows[MAX_PATH] = {};
-  if (!::GetSystemWindowsDirectoryW(windows, MAX_PATH)) windows[0] = L'\0';
-  const std::wstring folder = DownloadFolderFor(desktop, windows, [](std::wstring_view root) {
-    return static_cast<unsigned>(::GetDriveTypeW(std::wstring(root).c_str()));
-  });
+  if (!::GetWindowsDirectoryW(windows, MAX_PATH)) windows[0] = L'\0';
+  const std::wstring root = DesktopDriveRoot(desktop);
+  const std::wstring folder = DownloadFolderFor(
+      desktop, root.empty() ? DRIVE_UNKNOWN : ::GetDriveTypeW(root.c_str()), windows);
   ::lstrcpynW(m_szDownloadDir, folder.c_str(), MAX_PATH);
   m_strPackagePath = folder.empty() ? folder : folder + L'\\' + package_contract::kPackageFileName;
   g_bAbortDownload.store(0);

@@ -70,9 +70,9 @@ DownloadResult JudgeResponse(std::wstring_view origin, std::wstring_view downloa
   return DownloadResult::kSucceeded;
 }
 
-std::wstring DownloadFolderFor(std::wstring_view desktopPath, std::wstring_view windowsFolder,
-                               const std::function<unsigned(std::wstring_view root)>& driveType) {
-  const std::wstring drive = InstallerDrive(desktopPath, windowsFolder, driveType);
+std::wstring DownloadFolderFor(std::wstring_view desktopPath, unsigned desktopDriveType,
+                               std::wstring_view windowsFolder) {
+  const std::wstring drive = InstallerDrive(desktopPath, desktopDriveType, windowsFolder);
   if (drive.empty()) return {};
   return drive + L'\\' + package_contract::kDownloadFolderName;
 }

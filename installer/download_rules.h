@@ -7,7 +7,6 @@
 // status 200, and the file held at the package's path is exactly what the moniker delivered.
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -70,8 +69,8 @@ DownloadResult JudgeResponse(std::wstring_view origin, std::wstring_view downloa
 
 // The download folder: "varnix" at the root of InstallerDrive (install_location_rules.h),
 // e.g. "D:\varnix". Empty when there is no drive, and the download then fails.
-std::wstring DownloadFolderFor(std::wstring_view desktopPath, std::wstring_view windowsFolder,
-                               const std::function<unsigned(std::wstring_view root)>& driveType);
+std::wstring DownloadFolderFor(std::wstring_view desktopPath, unsigned desktopDriveType,
+                               std::wstring_view windowsFolder);
 
 // The final path that the item `name` inside a folder must have, given the final path of the
 // handle held on that folder ("\\?\C:\varnix", or a drive's root, "\\?\C:\"): the two

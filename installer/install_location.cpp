@@ -64,10 +64,10 @@ void CDownloaderDlg::ProposeDefaultInstallDir() {
   if (!::SHGetSpecialFolderPathW(nullptr, desktop, CSIDL_DESKTOPDIRECTORY, FALSE))
     desktop[0] = L'\0';
   wchar_t windows[MAX_PATH] = {};
-  if (!::GetSystemWindowsDirectoryW(windows, MAX_PATH)) windows[0] = L'\0';
-  const std::wstring folder = DefaultInstallFolder(desktop, windows, [](std::wstring_view root) {
-    return static_cast<unsigned>(::GetDriveTypeW(std::wstring(root).c_str()));
-  });
+  if (!::GetWindowsDirectoryW(windows, MAX_PATH)) windows[0] = L'\0';
+  const std::wstring root = DesktopDriveRoot(desktop);
+  const std::wstring folder = DefaultInstallFolder(
+      desktop, root.empty() ? DRIVE_UNKNOWN : ::GetDriveTypeW(root.c_str()), windows);
   ::lstrcpynW(m_szInstallDir, folder.c_str(), MAX_PATH);
 }
 

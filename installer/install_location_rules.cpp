@@ -2,19 +2,22 @@
 
 #include <algorithm>
 
-std::wstring InstallerDrive(std::wstring_view desktopPath, std::wstring_view windowsFolder,
-                            const std::function<unsigned(std::wstring_view root)>& driveType) {
-  if (BeginsWithDriveLetter(desktopPath)) {
-    const std::wstring root = std::wstring(desktopPath.substr(0, 2)) + L'\\';
-    if (driveType(root) == kFixedDrive) return root.substr(0, 2);
-  }
+std::wstring DesktopDriveRoot(std::wstring_view desktopPath) {
+  if (!BeginsWithDriveLetter(desktopPath)) return {};
+  return std::wstring(desktopPath.substr(0, 2)) + L'\\';
+}
+
+std::wstring InstallerDrive(std::wstring_view desktopPath, unsigned desktopDriveType,
+                            std::wstring_view windowsFolder) {
+  if (BeginsWithDriveLetter(desktopPath) && desktopDriveType == kFixedDrive)
+    return std::wstring(desktopPath.substr(0, 2));
   if (BeginsWithDriveLetter(windowsFolder)) return std::wstring(windowsFolder.substr(0, 2));
   return {};
 }
 
-std::wstring DefaultInstallFolder(std::wstring_view desktopPath, std::wstring_view windowsFolder,
-                                  const std::function<unsigned(std::wstring_view root)>& driveType) {
-  const std::wstring drive = InstallerDrive(desktopPath, windowsFolder, driveType);
+std::wstring DefaultInstallFolder(std::wstring_view desktopPath, unsigned desktopDriveType,
+                                  std::wstring_view windowsFolder) {
+  const std::wstring drive = InstallerDrive(desktopPath, desktopDriveType, windowsFolder);
   if (drive.empty()) return {};
   return drive.front() + std::wstring(package_contract::kDefaultFolderTail);
 }

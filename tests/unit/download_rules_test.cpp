@@ -55,15 +55,14 @@ TEST(JudgeResponse, TheVendorsHostOverVerifiedTlsWithStatus200) {
 }
 
 TEST(DownloadFolderFor, VarnixAtTheRootOfTheInstallersDrive) {
-  const auto type = [](std::wstring_view root) { return root == L"F:\\" ? 4u : 3u; };
-  EXPECT_EQ(DownloadFolderFor(L"C:\\users\\me\\Desktop", L"C:\\Windows", type), L"C:\\varnix");
-  EXPECT_EQ(DownloadFolderFor(L"d:\\Desktop", L"C:\\Windows", type), L"d:\\varnix");
-  EXPECT_EQ(DownloadFolderFor(L"F:\\Desktop", L"C:\\Windows", type), L"C:\\varnix")
-      << "a network drive";
-  EXPECT_EQ(DownloadFolderFor(L"", L"C:\\Windows", type), L"C:\\varnix");
-  EXPECT_EQ(DownloadFolderFor(L"\\\\server\\share\\Desktop", L"C:\\Windows", type),
+  constexpr unsigned kFixed = 3, kNetwork = 4;
+  EXPECT_EQ(DownloadFolderFor(L"C:\\users\\me\\Desktop", kFixed, L"C:\\Windows"), L"C:\\varnix");
+  EXPECT_EQ(DownloadFolderFor(L"d:\\Desktop", kFixed, L"C:\\Windows"), L"d:\\varnix");
+  EXPECT_EQ(DownloadFolderFor(L"F:\\Desktop", kNetwork, L"C:\\Windows"), L"C:\\varnix");
+  EXPECT_EQ(DownloadFolderFor(L"", kFixed, L"C:\\Windows"), L"C:\\varnix");
+  EXPECT_EQ(DownloadFolderFor(L"\\\\server\\share\\Desktop", kFixed, L"C:\\Windows"),
             L"C:\\varnix");
-  EXPECT_EQ(DownloadFolderFor(L"", L"", type), L"") << "no drive: no folder";
+  EXPECT_EQ(DownloadFolderFor(L"", kFixed, L""), L"") << "no drive: no folder";
 }
 
 TEST(FinalPathWithin, TheHeldFoldersFinalPathAndTheName) {

@@ -31,19 +31,17 @@ struct RecordingKey : ProductKeyWriter {
   }
 };
 
-unsigned EveryDriveFixed(std::wstring_view) { return kFixedDrive; }
-
 const std::wstring kClearOperation = std::wstring(package_contract::kOperationValue) + L"=" + L'\0';
 
 }  // namespace
 
 TEST(InstallLocationRules, DefaultFolderTakesTheDesktopsDriveOrElseTheWindowsFolders) {
-  EXPECT_EQ(DefaultInstallFolder(L"D:\\Users\\ann\\Desktop", L"C:\\Windows", EveryDriveFixed),
+  EXPECT_EQ(DefaultInstallFolder(L"D:\\Users\\ann\\Desktop", kFixedDrive, L"C:\\Windows"),
             L"D:\\Program Files (x86)\\varnix\\QuilloMark");
-  EXPECT_EQ(DefaultInstallFolder(L"", L"E:\\Windows", EveryDriveFixed),
+  EXPECT_EQ(DefaultInstallFolder(L"", kFixedDrive, L"E:\\Windows"),
             L"E:\\Program Files (x86)\\varnix\\QuilloMark");
-  EXPECT_EQ(DefaultInstallFolder(L"", L"", EveryDriveFixed), L"") << "no drive to name";
-  EXPECT_EQ(DefaultInstallFolder(L"\\\\server\\home\\Desktop", L"C:\\Windows", EveryDriveFixed),
+  EXPECT_EQ(DefaultInstallFolder(L"", kFixedDrive, L""), L"") << "no drive to name";
+  EXPECT_EQ(DefaultInstallFolder(L"\\\\server\\home\\Desktop", kFixedDrive, L"C:\\Windows"),
             L"C:\\Program Files (x86)\\varnix\\QuilloMark")
       << "a desktop on a share names no drive";
 }
@@ -51,25 +49,20 @@ TEST(InstallLocationRules, DefaultFolderTakesTheDesktopsDriveOrElseTheWindowsFol
 TEST(InstallLocationRules, TheInstallersDriveIsTheDesktopsOnlyWhenThatIsALocalFixedDisk) {
   // The platform's drive types: 0 unknown, 1 no such drive, 2 removable, 3 fixed, 4 network,
   // 5 optical, 6 RAM disk.
-  for (unsigned type = 0; type <= 6; ++type) {
-    std::vector<std::wstring> asked;
-    const std::wstring drive = InstallerDrive(L"F:\\Users\\ann\\Desktop", L"C:\\Windows",
-                                              [&](std::wstring_view root) {
-                                                asked.emplace_back(root);
-                                                return type;
-                                              });
-    EXPECT_EQ(drive, type == kFixedDrive ? L"F:" : L"C:") << "drive type " << type;
-    EXPECT_EQ(asked, std::vector<std::wstring>{L"F:\\"}) << "the root is asked, once";
-  }
-  const auto never = [](std::wstring_view) -> unsigned {
-    ADD_FAILURE() << "no drive letter, nothing to ask";
-    return kFixedDrive;
-  };
-  EXPECT_EQ(InstallerDrive(L"\\\\server\\home\\Desktop", L"C:\\Windows", never), L"C:");
-  EXPECT_EQ(InstallerDrive(L"", L"D:\\Windows", never), L"D:") << "no desktop";
-  EXPECT_EQ(InstallerDrive(L"", L"", never), L"");
-  EXPECT_EQ(InstallerDrive(L"\\\\server\\home\\Desktop", L"", never), L"");
-  EXPECT_EQ(InstallerDrive(L"g:\\Desktop", L"C:\\Windows", EveryDriveFixed), L"g:")
+  for (unsigned type = 0; type <= 6; ++type)
+    EXPECT_EQ(InstallerDrive(L"F:\\Users\\ann\\Desktop", type, L"C:\\Windows"),
+              type == kFixedDrive ? L"F:" : L"C:")
+        << "drive type " << type;
+  EXPECT_EQ(DesktopDriveRoot(L"F:\\Users\\ann\\Desktop"), L"F:\\") << "the root is asked";
+  EXPECT_EQ(DesktopDriveRoot(L"g:\\Desktop"), L"g:\\");
+  // A share or no desktop: nothing to ask, and even a fixed-disk answer changes nothing.
+  EXPECT_EQ(DesktopDriveRoot(L"\\\\server\\home\\Desktop"), L"");
+  EXPECT_EQ(DesktopDriveRoot(L""), L"");
+  EXPECT_EQ(InstallerDrive(L"\\\\server\\home\\Desktop", kFixedDrive, L"C:\\Windows"), L"C:");
+  EXPECT_EQ(InstallerDrive(L"", kFixedDrive, L"D:\\Windows"), L"D:") << "no desktop";
+  EXPECT_EQ(InstallerDrive(L"", kFixedDrive, L""), L"");
+  EXPECT_EQ(InstallerDrive(L"\\\\server\\home\\Desktop", kFixedDrive, L""), L"");
+  EXPECT_EQ(InstallerDrive(L"g:\\Desktop", kFixedDrive, L"C:\\Windows"), L"g:")
       << "a lower-case letter stays as it is";
 }
 
