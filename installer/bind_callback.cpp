@@ -133,6 +133,7 @@ DownloadResult CBindCallback::InspectResponse() {
     return DownloadResult::kNotFromVendor;
 
   const std::wstring url = TextOption(*info.Get(), INTERNET_OPTION_URL);
+  m_check.finalUrl = url;
   DWORD flags = 0;
   DWORD size = sizeof(flags);
   const bool verified = SUCCEEDED(info->QueryOption(INTERNET_OPTION_SECURITY_FLAGS, &flags, &size)) &&

@@ -10,6 +10,7 @@
 #include "installer/download_folder.h"
 #include "installer/download_watchdog.h"
 #include "installer/downloader_dlg.h"
+#include "installer/install_location_rules.h"
 #include "installer/install_progress.h"
 #include "installer/messages.h"
 #include "installer/package_contract.h"
@@ -50,6 +51,15 @@ MonikerApi LoadMonikerApi() {
 // unloaded, as when they were imported. The table holds only pointers and is never destroyed.
 const MonikerApi& Moniker() { return LoadedOnce<MonikerApi, LoadMonikerApi>(); }
 
+// Removes the cache entries of a download that has ended: the moniker caches the body under
+// the URL it was fetched from last, after every redirect.
+void ForgetCachedCopies(const MonikerApi& moniker, const std::wstring& url,
+                        const ResponseCheck& check) {
+  moniker.DeleteUrlCacheEntryW(url.c_str());
+  if (!check.finalUrl.empty() && check.finalUrl != url)
+    moniker.DeleteUrlCacheEntryW(check.finalUrl.c_str());
+}
+
 // Every download writes the same file. A download given up while still inside the moniker
 // removes what it left there when the moniker finally returns, but only if no later
 // download has begun meanwhile: the lock makes "is it still the newest" and the removal one
@@ -70,18 +80,21 @@ BOOL CDownloaderDlg::DownloadPackage(bool* pGivenUp) {
   m_downloadFolderHold.reset();
   m_packageHold.reset();
 
-  m_szDownloadDir[0] = L'\0';
-  if (!QueryDesktopFolder(m_szDownloadDir)) m_szDownloadDir[0] = L'\0';
-  m_strPackagePath = DownloadFolderFor(m_szDownloadDir);
-  ::lstrcpynW(m_szDownloadDir, m_strPackagePath.c_str(), MAX_PATH);
-  m_strPackagePath += L'\\';
-  m_strPackagePath += package_contract::kPackageFileName;
+  wchar_t desktop[MAX_PATH] = {};
+  if (!QueryDesktopFolder(desktop)) desktop[0] = L'\0';
+  wchar_t windows[MAX_PATH] = {};
+  if (!::GetWindowsDirectoryW(windows, MAX_PATH)) windows[0] = L'\0';
+  const std::wstring root = DesktopDriveRoot(desktop);
+  const std::wstring folder = DownloadFolderFor(
+      desktop, root.empty() ? DRIVE_UNKNOWN : ::GetDriveTypeW(root.c_str()), windows);
+  ::lstrcpynW(m_szDownloadDir, folder.c_str(), MAX_PATH);
+  m_strPackagePath = folder.empty() ? folder : folder + L'\\' + package_contract::kPackageFileName;
   g_bAbortDownload.store(0);
 
   // The folder is made the installer's own and held; without it the moniker would still fetch
   // the package into its cache, fail to copy it, and report success all the same.
-  DWORD error = ERROR_SUCCESS;
-  m_downloadFolderHold = HoldDownloadFolder(m_szDownloadDir, error);
+  DWORD error = ERROR_PATH_NOT_FOUND;
+  if (!folder.empty()) m_downloadFolderHold = HoldDownloadFolder(m_szDownloadDir, error);
   if (!m_downloadFolderHold) {
     m_downloadOutcome = {DownloadResult::kNoDownloadFolder, error, 0};
     return FALSE;
@@ -99,7 +112,9 @@ BOOL CDownloaderDlg::DownloadPackage(bool* pGivenUp) {
     m_downloadOutcome = {DownloadResult::kFailed, HRESULT_FROM_WIN32(moniker.loadError), 0};
     return FALSE;
   }
-  // A copy cached by an earlier run must never stand in for the package.
+  // A copy cached by an earlier run must never stand in for the package; and the copy that
+  // this download puts in the user's cache goes again when it ends, whatever the end: it is a
+  // whole package's worth of the user's disk, kept for nothing.
   moniker.DeleteUrlCacheEntryW(url.c_str());
   // Once given up, this download reads no member again: a retry rewrites them.
   const std::wstring target = m_strPackagePath;
@@ -123,10 +138,14 @@ BOOL CDownloaderDlg::DownloadPackage(bool* pGivenUp) {
   if (givenUp) {
     // Whatever the moniker still delivered is discarded, and no later download disturbed.
     const SrwGuard guard(g_packageFileLock);
-    if (thisDownload == g_downloadsBegun) RemoveLeftover(target);
+    if (thisDownload == g_downloadsBegun) {
+      RemoveLeftover(target);
+      ForgetCachedCopies(moniker, url, callback.Check());
+    }
     if (pGivenUp) *pGivenUp = true;
     return FALSE;
   }
+  ForgetCachedCopies(moniker, url, callback.Check());
 
   // From here on the file is judged, checked and started only through the hold's handle.
   std::optional<HeldFile> held;
@@ -134,13 +153,19 @@ BOOL CDownloaderDlg::DownloadPackage(bool* pGivenUp) {
   LARGE_INTEGER size{};
   if (m_packageHold && ::GetFileSizeEx(m_packageHold.get(), &size))
     held = HeldFile{static_cast<std::uint64_t>(size.QuadPart), FinalPathOf(m_packageHold.get())};
-  m_downloadOutcome = JudgeDownload(static_cast<std::uint32_t>(hr), callback.Check(), held,
-                                    m_strPackagePath);
+  // Judged against the held folder's own final path, so that a drive letter standing for a
+  // folder (SUBST) names the same file as the handle does.
+  m_downloadOutcome = JudgeDownload(
+      static_cast<std::uint32_t>(hr), callback.Check(), held,
+      FinalPathWithin(FinalPathOf(m_downloadFolderHold.get()), package_contract::kPackageFileName));
   if (m_downloadOutcome.result == DownloadResult::kNotHeld) m_downloadOutcome.platformError = error;
   if (m_downloadOutcome.Succeeded()) return TRUE;
-  // What a failed download left is no package: it must not wait there to be taken for one.
-  // A file the moniker could not replace (another program holds it) is not ours and stays.
+  // What a failed download left is no package: it must not wait there to be taken for one, nor
+  // keep a full disk full. The folder is the installer's own, held, and was emptied before
+  // the download, so what stands at the path is what the moniker wrote, also when it is not
+  // what it delivered (a copy cut short by a full disk). A file that another program holds
+  // cannot be removed and stays; the next download removes it first.
   m_packageHold.reset();
-  if (m_downloadOutcome.result != DownloadResult::kNotTheDownload) RemoveLeftover(target);
+  RemoveLeftover(target);
   return FALSE;
 }

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "installer/download_folder_rules.h"
+#include "installer/download_rules.h"
 #include "installer/install_flow.h"
 #include "win32/scoped_handles.h"
 
@@ -102,6 +103,21 @@ UniqueHandle OpenNoFollow(const std::wstring& path) {
                                    nullptr));
 }
 
+// The final path that `folder` itself must have: the final path of the folder it is in (the
+// drive's root, followed as the platform follows it) and its name. A drive letter that stands
+// for a folder (SUBST) then judges as itself, while a link at `folder` still leads elsewhere.
+// Empty when the folder it is in cannot be opened.
+std::wstring ExpectedFinalPath(const std::wstring& folder) {
+  const std::size_t cut = folder.find_last_of(L'\\');
+  if (cut == std::wstring::npos) return {};
+  const UniqueHandle parent = AdoptHandle(::CreateFileW(
+      folder.substr(0, cut + 1).c_str(), FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+      FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!parent) return {};
+  return FinalPathWithin(FinalPathOf(parent.get()), std::wstring_view(folder).substr(cut + 1));
+}
+
 FolderFacts ReadFacts(const std::wstring& folder, HANDLE handle, DWORD attributes) {
   FolderFacts facts;
   facts.exists = true;
@@ -109,7 +125,8 @@ FolderFacts ReadFacts(const std::wstring& folder, HANDLE handle, DWORD attribute
   if (handle && ::GetFileInformationByHandle(handle, &info)) attributes |= info.dwFileAttributes;
   facts.isDirectory = attributes & FILE_ATTRIBUTE_DIRECTORY;
   facts.isLink = attributes & FILE_ATTRIBUTE_REPARSE_POINT;
-  facts.leadsElsewhere = !handle || !IsSamePath(FinalPathOf(handle), folder);
+  const std::wstring expected = ExpectedFinalPath(folder);
+  facts.leadsElsewhere = !handle || expected.empty() || !IsSamePath(FinalPathOf(handle), expected);
   // Only a folder at its own path can be used; nothing is made in what a link leads to.
   facts.trusted = facts.isDirectory && !facts.isLink && !facts.leadsElsewhere &&
                   IsInstallersOwnFolder(ReadSecurity(handle), OwnerOfWhatThisProcessMakes(folder));

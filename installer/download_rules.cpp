@@ -70,14 +70,25 @@ DownloadResult JudgeResponse(std::wstring_view origin, std::wstring_view downloa
   return DownloadResult::kSucceeded;
 }
 
-std::wstring DownloadFolderFor(std::wstring_view desktopPath) {
-  std::wstring folder;
-  if (BeginsWithDriveLetter(desktopPath)) folder += desktopPath[0];
-  return folder + L":\\" + package_contract::kDownloadFolderName;
+std::wstring DownloadFolderFor(std::wstring_view desktopPath, unsigned desktopDriveType,
+                               std::wstring_view windowsFolder) {
+  const std::wstring drive = InstallerDrive(desktopPath, desktopDriveType, windowsFolder);
+  if (drive.empty()) return {};
+  return drive + L'\\' + package_contract::kDownloadFolderName;
+}
+
+std::wstring FinalPathWithin(std::wstring_view folderFinalPath, std::wstring_view name) {
+  constexpr std::wstring_view kLongPrefix = L"\\\\?\\";
+  if (folderFinalPath.starts_with(kLongPrefix)) folderFinalPath.remove_prefix(kLongPrefix.size());
+  if (folderFinalPath.empty()) return {};
+  std::wstring path(folderFinalPath);
+  if (path.back() != L'\\') path += L'\\';
+  return path + std::wstring(name);
 }
 
 DownloadOutcome JudgeDownload(std::uint32_t hresult, const ResponseCheck& check,
-                              const std::optional<HeldFile>& file, std::wstring_view packagePath) {
+                              const std::optional<HeldFile>& file,
+                              std::wstring_view expectedFinalPath) {
   DownloadOutcome outcome;
   outcome.platformError = hresult;
   outcome.httpStatus = check.httpStatus;
@@ -93,7 +104,8 @@ DownloadOutcome JudgeDownload(std::uint32_t hresult, const ResponseCheck& check,
     outcome.result = DownloadResult::kIncomplete;
   else if (!file)
     outcome.result = DownloadResult::kNotHeld;
-  else if (file->size != check.bytesDelivered || !IsSamePath(file->finalPath, packagePath))
+  else if (file->size != check.bytesDelivered || expectedFinalPath.empty() ||
+           !IsSamePath(file->finalPath, expectedFinalPath))
     outcome.result = DownloadResult::kNotTheDownload;
   else
     outcome.result = DownloadResult::kSucceeded;

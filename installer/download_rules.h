@@ -46,6 +46,7 @@ struct ResponseCheck {
   DownloadResult refusal = DownloadResult::kSucceeded;  // anything else: the sink aborted
   bool checked = false;         // the response was judged (and, unless refused, accepted)
   unsigned httpStatus = 0;
+  std::wstring finalUrl;  // of the response judged, after every redirect the moniker took
   std::optional<std::uint64_t> announcedLength;  // Content-Length, when the server sent one
   std::uint64_t bytesDelivered = 0;  // the most bytes any notification reported received
   bool abortRequested = false;  // the sink passed on the user's abort request
@@ -66,10 +67,18 @@ bool IsVendorUrl(std::wstring_view origin, std::wstring_view downloadHosts, std:
 DownloadResult JudgeResponse(std::wstring_view origin, std::wstring_view downloadHosts,
                              std::wstring_view finalUrl, bool tlsVerified, unsigned httpStatus);
 
-// The download folder for a desktop folder: its drive letter followed by ":\varnix". A path
-// that does not begin with a drive letter gives no letter (":\varnix"), which no file
-// system accepts, so the download then fails.
-std::wstring DownloadFolderFor(std::wstring_view desktopPath);
+// The download folder: "varnix" at the root of InstallerDrive (install_location_rules.h),
+// e.g. "D:\varnix". Empty when there is no drive, and the download then fails.
+std::wstring DownloadFolderFor(std::wstring_view desktopPath, unsigned desktopDriveType,
+                               std::wstring_view windowsFolder);
+
+// The final path that the item `name` inside a folder must have, given the final path of the
+// handle held on that folder ("\\?\C:\varnix", or a drive's root, "\\?\C:\"): the two
+// joined by one separator, without the "\\?\" prefix. Judged so, a drive letter that
+// stands for a folder (a SUBST drive, whose root's final path names that folder) judges as
+// itself, while a link at `name` still leads elsewhere. Empty when `folderFinalPath` is, and
+// an empty expected path never matches.
+std::wstring FinalPathWithin(std::wstring_view folderFinalPath, std::wstring_view name);
 
 // The downloaded file as seen through the handle that holds it.
 struct HeldFile {
@@ -79,11 +88,13 @@ struct HeldFile {
 
 // How a finished download ended: `hresult` is what the moniker returned, `check` what the
 // sink saw, `file` the package file as held afterwards (nothing when it could not be held),
-// `packagePath` where the package was to be written. A refusal by the sink comes first; then
-// the moniker's failure (kAborted when the sink had passed on an abort, kStalled when the
-// watchdog had stopped it); then a response
-// nobody judged, or fewer bytes delivered than announced. Success needs the held file to be
-// exactly what was delivered, at the package's own path: the moniker reports success also
-// when it could not write the file, and leaves whatever stood there.
+// `expectedFinalPath` the final path the package file must have (FinalPathWithin the held
+// download folder; empty: unknown, which never matches). A refusal by the sink comes first;
+// then the moniker's failure (kAborted when the sink had passed on an abort, kStalled when
+// the watchdog had stopped it); then a response nobody judged, or fewer bytes delivered than
+// announced. Success needs the held file to be exactly what was delivered, at the package's
+// own path: the moniker reports success also when it could not write the file, and leaves
+// whatever stood there.
 DownloadOutcome JudgeDownload(std::uint32_t hresult, const ResponseCheck& check,
-                              const std::optional<HeldFile>& file, std::wstring_view packagePath);
+                              const std::optional<HeldFile>& file,
+                              std::wstring_view expectedFinalPath);

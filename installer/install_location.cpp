@@ -65,7 +65,9 @@ void CDownloaderDlg::ProposeDefaultInstallDir() {
     desktop[0] = L'\0';
   wchar_t windows[MAX_PATH] = {};
   if (!::GetWindowsDirectoryW(windows, MAX_PATH)) windows[0] = L'\0';
-  const std::wstring folder = DefaultInstallFolder(desktop, windows);
+  const std::wstring root = DesktopDriveRoot(desktop);
+  const std::wstring folder = DefaultInstallFolder(
+      desktop, root.empty() ? DRIVE_UNKNOWN : ::GetDriveTypeW(root.c_str()), windows);
   ::lstrcpynW(m_szInstallDir, folder.c_str(), MAX_PATH);
 }
 

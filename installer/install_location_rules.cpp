@@ -2,10 +2,24 @@
 
 #include <algorithm>
 
-std::wstring DefaultInstallFolder(std::wstring_view desktopPath, std::wstring_view windowsFolder) {
-  const std::wstring_view drive = desktopPath.empty() ? windowsFolder : desktopPath;
+std::wstring DesktopDriveRoot(std::wstring_view desktopPath) {
+  if (!BeginsWithDriveLetter(desktopPath)) return {};
+  return std::wstring(desktopPath.substr(0, 2)) + L'\\';
+}
+
+std::wstring InstallerDrive(std::wstring_view desktopPath, unsigned desktopDriveType,
+                            std::wstring_view windowsFolder) {
+  if (BeginsWithDriveLetter(desktopPath) && desktopDriveType == kFixedDrive)
+    return std::wstring(desktopPath.substr(0, 2));
+  if (BeginsWithDriveLetter(windowsFolder)) return std::wstring(windowsFolder.substr(0, 2));
+  return {};
+}
+
+std::wstring DefaultInstallFolder(std::wstring_view desktopPath, unsigned desktopDriveType,
+                                  std::wstring_view windowsFolder) {
+  const std::wstring drive = InstallerDrive(desktopPath, desktopDriveType, windowsFolder);
   if (drive.empty()) return {};
-  return std::wstring(1, drive.front()) + package_contract::kDefaultFolderTail;
+  return drive.front() + std::wstring(package_contract::kDefaultFolderTail);
 }
 
 std::wstring BrowsedInstallFolder(std::wstring_view chosenPath) {

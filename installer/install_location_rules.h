@@ -14,12 +14,28 @@
 
 #include "installer/package_contract.h"
 
-// The folder proposed before the user chooses: a drive letter followed by a fixed folder,
-// e.g. "C:\Program Files (x86)\varnix\QuilloMark". The letter is the first character of the
-// desktop folder's path, or of the Windows folder's when the desktop folder could not be had
-// (`desktopPath` empty), so that the proposal names a drive rather than starting with ":".
-// Empty when both paths are empty.
-std::wstring DefaultInstallFolder(std::wstring_view desktopPath, std::wstring_view windowsFolder);
+// The root of the desktop folder's drive ("D:\"), whose type the platform is asked for
+// InstallerDrive; empty when the desktop's path does not begin with a drive letter (a share,
+// or no desktop), and then nothing is asked.
+std::wstring DesktopDriveRoot(std::wstring_view desktopPath);
+
+// The drive on which the installer proposes the install folder and keeps its download
+// folder, as its letter and a colon ("D:"): the desktop folder's drive, when the desktop's
+// path begins with a drive letter and `desktopDriveType` (the platform's type of
+// DesktopDriveRoot) is a local fixed disk; otherwise the Windows folder's. A desktop redirected to a
+// network share gives no drive at all, and one on a network, removable, optical or RAM
+// drive, or on a drive the elevated installer cannot see (such a process does not see the
+// drives that the user's own session mapped), would put an elevated program's folder where
+// it cannot be made or where others can change it; so does no desktop (`desktopPath`
+// empty). The letter keeps its case. Empty when the path chosen does not begin with a drive
+// letter.
+std::wstring InstallerDrive(std::wstring_view desktopPath, unsigned desktopDriveType,
+                            std::wstring_view windowsFolder);
+
+// The folder proposed before the user chooses: InstallerDrive followed by a fixed folder,
+// e.g. "C:\Program Files (x86)\varnix\QuilloMark". Empty when there is no drive.
+std::wstring DefaultInstallFolder(std::wstring_view desktopPath, unsigned desktopDriveType,
+                                  std::wstring_view windowsFolder);
 
 // The folder field's new text after the user picked `chosenPath` in the folder browser: the
 // path with the product's folder name appended as it stands, so that a drive root ("E:\")

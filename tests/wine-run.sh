@@ -124,10 +124,12 @@ build_dir_of() {
 # linked to the folder PREFIX/drives/LETTER and typed in HKLM\Software\Wine\Drives. Wine
 # reads the types when a wineserver starts, so they are set when the prefix is made, before
 # any suite starts its wineserver. T: is a fixed disk whose folder a test may mount a small
-# file system on, to know its free space. Q: stays unmapped.
+# file system on, to know its free space. Q: stays unmapped. S: stands for the folder
+# C:\inkvane-subst, as a drive letter made with SUBST does (a fixed disk, like C:).
 test_drives="d:floppy e:cdrom f:network g:hd t:hd"
+subst_folder=inkvane-subst
 # What a ready prefix holds; a prefix made for an older layout is made again.
-prefix_layout="drives: $test_drives; Tahoma links to WenQuanYi; https opens the browser recorder"
+prefix_layout="drives: $test_drives s:hd (c: inkvane-subst); Tahoma links to WenQuanYi; https opens the browser recorder"
 
 # Every program of a tree has the tree's architecture; the installer is always there.
 use_tree_arch() { use_arch "$(pe_arch "$1/InkvaneSetup.exe")"; }
@@ -161,6 +163,9 @@ make_prefix() {  # BUILD_DIR DPI
         ln -sfn "../drives/$letter" "$prefix/dosdevices/$letter:"
         drive_types+="\"$letter:\"=\"${drive#*:}\""$'\n'
       done
+      mkdir -p "$prefix/drive_c/$subst_folder"
+      ln -sfn "../drive_c/$subst_folder" "$prefix/dosdevices/s:"
+      drive_types+='"s:"="hd"'$'\n'
       # The system's own dialogs (the shell's folder browser) draw Chinese text with
       # Tahoma's fallback font, as they would on a Chinese Windows. REG_MULTI_SZ, in bytes.
       local fontlink

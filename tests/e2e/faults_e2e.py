@@ -17,12 +17,15 @@ mid-download and mid-install); the stall row here adds the close of a stalled do
 """
 import os
 import shutil
+import subprocess
 import sys
 import time
+from contextlib import contextmanager
 from pathlib import Path
 
 from e2e_session import Failure, check, main, missing_key
 from commands_e2e import BOX_YES, LoopbackInstaller
+from location_e2e import small_drive
 from flow_e2e import (FAILED, FINISHED, IDC_INSTALL, IDC_RETRY, INSTALLING, KEY, LOOPBACK, Flow,
                       processes_running, wait_until)
 
@@ -98,18 +101,19 @@ class Matrix:
         wait_until(lambda: not processes_running(LOOPBACK, self.session.prefix),
                    "the installer's processes to go", timeout=15)
 
-    def start(self, screen=None, prepare=None):
+    def start(self, screen=None, prepare=None, proposed=None):
         """Presses retry on the Failed screen, or install on a new installer, and waits for
         SCREEN if given. The log's length before is kept in self.logged."""
         self.flow.clear()
-        self.press(prepare)
+        self.press(prepare, proposed)
         if screen:
             self.wait_screen(screen)
 
-    def press(self, prepare=None):
+    def press(self, prepare=None, proposed=None):
         """Retry or install, and waits until the install command has run: it writes the
         product key, which is deleted first, so that a Failed screen seen afterwards is this
-        attempt's and not the one before. prepare() runs right before the click."""
+        attempt's and not the one before. prepare() runs right before the click; a new
+        installer's folder field must first show PROPOSED, when given."""
         self.logged = len(self.vendor.log())
         deleted = self.session.reg("delete", KEY, "/f")
         check(deleted.returncode == 0 or missing_key(deleted),
@@ -117,6 +121,9 @@ class Matrix:
         button = IDC_RETRY
         if self.installer is None or self.installer.process.poll() is not None:
             self.installer = LoopbackInstaller(self.session)
+            if proposed:
+                shown = self.installer.field()["text"]
+                check(shown == proposed, f"the installer proposes {shown!r}, not {proposed!r}")
             self.installer.type_folder(FOLDER)
             button = IDC_INSTALL
         if prepare:
@@ -183,6 +190,15 @@ class Matrix:
         wait_until(lambda: not processes_running(contract.kPackageFileName, self.session.prefix),
                    "the package's process to end", timeout=15)
         check(self.installer.process.poll() is None, "the installer ended on Finished")
+        cached = self.cached_copies()
+        check(not cached, f"the package stays in the user's cache: {[str(c) for c in cached]}")
+
+    def cached_copies(self):
+        """Copies of the package in the moniker's cache in any user's profile."""
+        size, digest = self.flow.package.stat().st_size, file_digest(self.flow.package)
+        cache = "AppData/Local/Microsoft/Windows/INetCache/Content.IE5"
+        return [f for f in self.session.host_path("C:\\users").glob(f"*/{cache}/*/*")
+                if f.is_file() and f.stat().st_size == size and file_digest(f) == digest]
 
     def close_with_question(self):
         """The close button asks; 是 ends the installer within a few seconds."""
@@ -379,6 +395,85 @@ def row_download_folder_cannot_be_made(m):
         m.fresh()
     finally:
         restore()
+
+
+# -- where the user's desktop lives: the download folder and the proposed folder follow it
+# only onto a local fixed disk
+
+EXPLORER = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\"
+PROPOSED_TAIL = contract.kDefaultFolderTail
+
+
+@contextmanager
+def desktop_at(m, path):
+    """The user's desktop at PATH, in both shell-folder settings, while the block runs; the
+    settings as they were afterwards. An installer proposes its folder when it starts."""
+    saved = []
+    for key in ("User Shell Folders", "Shell Folders"):
+        file = m.session.build / "e2e-packages" / f"{key.replace(' ', '-')}.reg"
+        file.parent.mkdir(exist_ok=True)
+        exported = m.session.reg("export", EXPLORER + key, "Z:" + str(file).replace("/", "\\"), "/y")
+        check(exported.returncode == 0, f"{key} could not be saved: {exported.stdout[-500:]}")
+        saved.append((key, file))
+    try:
+        for key, kind in (("User Shell Folders", "REG_EXPAND_SZ"), ("Shell Folders", "REG_SZ")):
+            added = m.session.reg("add", EXPLORER + key, "/v", "Desktop", "/t", kind, "/d", path, "/f")
+            check(added.returncode == 0, f"the desktop could not be set: {added.stdout[-500:]}")
+        yield
+    finally:
+        for key, file in saved:
+            restored = m.session.reg("import", "Z:" + str(file).replace("/", "\\"))
+            check(restored.returncode == 0, f"{key} could not be restored: {restored.stdout[-500:]}")
+
+
+def row_desktop_on_a_network_share(m):
+    # A share that exists (Wine maps \\server\share to dosdevices/unc/server/share), so that
+    # the desktop query answers with the share's path instead of failing.
+    unc = m.session.prefix / "dosdevices" / "unc"
+    made = not unc.exists()
+    try:
+        (unc / "server" / "share" / "Desktop").mkdir(parents=True, exist_ok=True)
+        m.fresh()
+        with desktop_at(m, "\\\\server\\share\\Desktop"):
+            m.play("instant-100")
+            m.start(proposed="C" + PROPOSED_TAIL)  # the Windows folder's drive
+            m.finished_whole()  # the package in C:'s download folder
+            m.fresh()
+    finally:
+        if made:
+            shutil.rmtree(unc, ignore_errors=True)
+
+
+def row_desktop_on_a_full_drive(m):
+    # T: is a fixed disk: the download folder goes there, and the package does not fit.
+    with small_drive(m.session, "96k") as drive:
+        if drive is None:
+            raise Skipped("no tmpfs can be mounted on T:'s folder (the reason is above)")
+        flow, kept = m.flow, (m.flow.download, m.flow.package)
+        (drive / "Desktop").mkdir()
+        try:
+            m.fresh()
+            shutil.rmtree(m.install_folder, ignore_errors=True)  # an earlier row's install
+            flow.download = m.session.host_path("T:\\" + contract.kDownloadFolderName)
+            flow.package = flow.download / contract.kPackageFileName
+            with desktop_at(m, "T:\\Desktop"):
+                size = flow.serve("instant-100")
+                check(size > 96 * 1024, f"the package ({size} bytes) fits the small drive")
+                m.start(proposed="T" + PROPOSED_TAIL)
+                m.failed("none")
+                free = os.statvfs(drive)
+                check(free.f_bavail * free.f_frsize >= 90 * 1024,
+                      f"the drive stays full: {free.f_bavail * free.f_frsize} bytes free")
+                grown = subprocess.run(["mount", "-o", "remount,size=8m", str(drive)],
+                                       capture_output=True, text=True)
+                check(grown.returncode == 0, f"T: could not be grown: {grown.stderr.strip()}")
+                m.start()
+                m.finished_whole()
+                m.fresh()
+        finally:
+            if m.installer is not None:
+                m.fresh()  # nothing may hold the drive when it goes
+            flow.download, flow.package = kept
 
 
 # -- what others put at the package's path or the download folder's: never started
@@ -675,7 +770,8 @@ CHAINS = {
                        row_redirect_to_a_listed_host_with_an_untrusted_certificate,
                        row_retry_on_a_healthy_server, row_redirect_to_a_listed_host],
     "faults-broken": [row_reset_mid_body, row_lying_length, row_not_a_windows_program,
-                      row_download_folder_cannot_be_made, row_retry_on_a_healthy_server],
+                      row_download_folder_cannot_be_made, row_desktop_on_a_network_share,
+                      row_desktop_on_a_full_drive, row_retry_on_a_healthy_server],
     "faults-lengths": [row_no_length_chunked, row_no_length_close_delimited, row_slow_drip],
     "faults-package": [row_stall, row_package_never_writes_100, row_package_exits_early,
                        row_garbage_in_the_progress_file],

@@ -54,11 +54,24 @@ TEST(JudgeResponse, TheVendorsHostOverVerifiedTlsWithStatus200) {
   EXPECT_EQ(JudgeResponse(kOrigin, L"", listed, true, 200), DownloadResult::kNotFromVendor);
 }
 
-TEST(DownloadFolderFor, TheDesktopsDriveLetterOrNone) {
-  EXPECT_EQ(DownloadFolderFor(L"C:\\users\\me\\Desktop"), L"C:\\varnix");
-  EXPECT_EQ(DownloadFolderFor(L"d:\\Desktop"), L"d:\\varnix");
-  EXPECT_EQ(DownloadFolderFor(L""), L":\\varnix");
-  EXPECT_EQ(DownloadFolderFor(L"\\\\server\\share\\Desktop"), L":\\varnix");
+TEST(DownloadFolderFor, VarnixAtTheRootOfTheInstallersDrive) {
+  constexpr unsigned kFixed = 3, kNetwork = 4;
+  EXPECT_EQ(DownloadFolderFor(L"C:\\users\\me\\Desktop", kFixed, L"C:\\Windows"), L"C:\\varnix");
+  EXPECT_EQ(DownloadFolderFor(L"d:\\Desktop", kFixed, L"C:\\Windows"), L"d:\\varnix");
+  EXPECT_EQ(DownloadFolderFor(L"F:\\Desktop", kNetwork, L"C:\\Windows"), L"C:\\varnix");
+  EXPECT_EQ(DownloadFolderFor(L"", kFixed, L"C:\\Windows"), L"C:\\varnix");
+  EXPECT_EQ(DownloadFolderFor(L"\\\\server\\share\\Desktop", kFixed, L"C:\\Windows"),
+            L"C:\\varnix");
+  EXPECT_EQ(DownloadFolderFor(L"", kFixed, L""), L"") << "no drive: no folder";
+}
+
+TEST(FinalPathWithin, TheHeldFoldersFinalPathAndTheName) {
+  EXPECT_EQ(FinalPathWithin(L"\\\\?\\C:\\", L"varnix"), L"C:\\varnix") << "a drive's root";
+  EXPECT_EQ(FinalPathWithin(L"\\\\?\\C:\\subst\\here", L"varnix"), L"C:\\subst\\here\\varnix")
+      << "the root of a drive letter that stands for a folder";
+  EXPECT_EQ(FinalPathWithin(L"C:\\varnix", L"Quillomark.exe"), L"C:\\varnix\\Quillomark.exe");
+  EXPECT_EQ(FinalPathWithin(L"", L"varnix"), L"");
+  EXPECT_EQ(FinalPathWithin(L"\\\\?\\", L"varnix"), L"");
 }
 
 TEST(JudgeDownload, SuccessNeedsAJudgedResponseAndExactlyTheDeliveredBytesHeldAtThePath) {
@@ -83,6 +96,13 @@ TEST(JudgeDownload, SuccessNeedsAJudgedResponseAndExactlyTheDeliveredBytesHeldAt
             DownloadResult::kNotTheDownload)
       << "the name led somewhere else";
   EXPECT_EQ(JudgeDownload(0, good, std::nullopt, kPath).result, DownloadResult::kNotHeld);
+  EXPECT_EQ(JudgeDownload(0, good, held(1000, L""), L"").result, DownloadResult::kNotTheDownload)
+      << "neither final path could be had: nothing says the file is the package";
+  EXPECT_EQ(JudgeDownload(0, good, held(1000, L"\\\\?\\C:\\subst\\varnix\\Quillomark.exe"),
+                          FinalPathWithin(L"\\\\?\\C:\\subst\\varnix", L"Quillomark.exe"))
+                .result,
+            DownloadResult::kSucceeded)
+      << "judged by the held folder's final path, not by the drive letter's text";
   ResponseCheck unannounced = good;
   unannounced.announcedLength.reset();
   unannounced.bytesDelivered = 5;

@@ -36,11 +36,34 @@ const std::wstring kClearOperation = std::wstring(package_contract::kOperationVa
 }  // namespace
 
 TEST(InstallLocationRules, DefaultFolderTakesTheDesktopsDriveOrElseTheWindowsFolders) {
-  EXPECT_EQ(DefaultInstallFolder(L"D:\\Users\\ann\\Desktop", L"C:\\Windows"),
+  EXPECT_EQ(DefaultInstallFolder(L"D:\\Users\\ann\\Desktop", kFixedDrive, L"C:\\Windows"),
             L"D:\\Program Files (x86)\\varnix\\QuilloMark");
-  EXPECT_EQ(DefaultInstallFolder(L"", L"E:\\Windows"),
+  EXPECT_EQ(DefaultInstallFolder(L"", kFixedDrive, L"E:\\Windows"),
             L"E:\\Program Files (x86)\\varnix\\QuilloMark");
-  EXPECT_EQ(DefaultInstallFolder(L"", L""), L"") << "no drive to name";
+  EXPECT_EQ(DefaultInstallFolder(L"", kFixedDrive, L""), L"") << "no drive to name";
+  EXPECT_EQ(DefaultInstallFolder(L"\\\\server\\home\\Desktop", kFixedDrive, L"C:\\Windows"),
+            L"C:\\Program Files (x86)\\varnix\\QuilloMark")
+      << "a desktop on a share names no drive";
+}
+
+TEST(InstallLocationRules, TheInstallersDriveIsTheDesktopsOnlyWhenThatIsALocalFixedDisk) {
+  // The platform's drive types: 0 unknown, 1 no such drive, 2 removable, 3 fixed, 4 network,
+  // 5 optical, 6 RAM disk.
+  for (unsigned type = 0; type <= 6; ++type)
+    EXPECT_EQ(InstallerDrive(L"F:\\Users\\ann\\Desktop", type, L"C:\\Windows"),
+              type == kFixedDrive ? L"F:" : L"C:")
+        << "drive type " << type;
+  EXPECT_EQ(DesktopDriveRoot(L"F:\\Users\\ann\\Desktop"), L"F:\\") << "the root is asked";
+  EXPECT_EQ(DesktopDriveRoot(L"g:\\Desktop"), L"g:\\");
+  // A share or no desktop: nothing to ask, and even a fixed-disk answer changes nothing.
+  EXPECT_EQ(DesktopDriveRoot(L"\\\\server\\home\\Desktop"), L"");
+  EXPECT_EQ(DesktopDriveRoot(L""), L"");
+  EXPECT_EQ(InstallerDrive(L"\\\\server\\home\\Desktop", kFixedDrive, L"C:\\Windows"), L"C:");
+  EXPECT_EQ(InstallerDrive(L"", kFixedDrive, L"D:\\Windows"), L"D:") << "no desktop";
+  EXPECT_EQ(InstallerDrive(L"", kFixedDrive, L""), L"");
+  EXPECT_EQ(InstallerDrive(L"\\\\server\\home\\Desktop", kFixedDrive, L""), L"");
+  EXPECT_EQ(InstallerDrive(L"g:\\Desktop", kFixedDrive, L"C:\\Windows"), L"g:")
+      << "a lower-case letter stays as it is";
 }
 
 TEST(InstallLocationRules, BrowsedFolderAppendsTheNameAsItStands) {
