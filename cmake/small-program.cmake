@@ -32,9 +32,12 @@ endfunction()
 add_library(inkvane_runtime_hooks OBJECT ${CMAKE_CURRENT_LIST_DIR}/../app/runtime_hooks.cpp)
 inkvane_small_code(inkvane_runtime_hooks)
 
-# A program of ours, built as above and linked with the run-time hooks.
+# A program of ours, built as above and linked with the run-time hooks. The whole program is
+# optimised as one LTO partition: split into several, the i686 mingw-w64 GCC 12 compiler stops
+# with an internal error in dead-store elimination (binds_to_current_def_p) on this code, and one
+# partition gives a program of the same size.
 function(inkvane_small_program target)
   inkvane_small_code(${target})
-  target_link_options(${target} PRIVATE $<$<CONFIG:Release>:-flto=auto -fuse-linker-plugin -Oz>)
+  target_link_options(${target} PRIVATE $<$<CONFIG:Release>:-flto=auto -flto-partition=one -fuse-linker-plugin -Oz>)
   target_link_libraries(${target} PRIVATE inkvane_runtime_hooks)
 endfunction()
